@@ -1,0 +1,102 @@
+#pragma once
+// The operations of our MIDI library (implemented in midilib/): output devices, Standard MIDI
+// Files and the playback clock. Conventions that every caller relies on:
+//  - Handles are 32-bit; a handle from an open call that is not above MIDIERR_MAXERR is an error
+//    (OpenSMF reports failure with 0). Operations on an unknown handle do nothing and return 0.
+//  - Nothing throws. Results are numbers, as listed with each operation.
+//  - The library posts three messages to the MidiNotifier ("window") given at open time, from its
+//    clock thread: MSG_OUTPUT_READY to an output, MSG_SYNC_BEAT and MSG_SYNC_DONE to a clock.
+//    Each message carries the generation of its sender (see GetSyncGeneration and
+//    GetMidiOutGeneration), so that a receiver can drop messages of an earlier play.
+//  - Every operation may be called from the owner's thread while the clock thread runs.
+
+#include <cstdint>
+
+#include "midi/MidiEvent.h"
+
+constexpr uint32_t MIDIERR_MAXERR = 32;
+
+constexpr uint32_t MSG_OUTPUT_READY = 0x5453;
+constexpr uint32_t MSG_SYNC_BEAT = 0x5452;
+constexpr uint32_t MSG_SYNC_DONE = 0x5457;
+
+// The device number that stands for a MIDI mapper; our library has none.
+constexpr uint16_t MIDI_MAPPER_DEVICE = 0xFFFF;
+
+// A receiver of the library's posted messages. PostMidiMessage is called from the library's clock
+// thread; it must not block and must hand the message over to the receiver's own thread.
+class MidiNotifier {
+public:
+    virtual ~MidiNotifier() = default;
+    virtual void PostMidiMessage(uint32_t message, uint32_t generation) = 0;
+};
+
+// Library version: major version in the high byte, minor in the low byte.
+uint16_t GetMidiLibraryVersion();
+
+// ---- Output devices ----
+int GetNumOutDevices();
+// Fills `description` (at most 31 characters and a terminating zero); 1 when the device exists.
+int GetMidiOutDescription(uint16_t device, char description[32]);
+// Opens a device for playback against the clock `hSync` (0: no clock; events are then sent as
+// they are put). `flags` is accepted as given. Returns a handle > MIDIERR_MAXERR, or an error.
+uint32_t OpenMidiOut(MidiNotifier* window, uint16_t device, uint32_t hSync, uint32_t flags);
+// Queues one event; its `time` is a delta from the previous event queued on this handle.
+// 0 = taken; otherwise the queue is full: offer it again after MSG_OUTPUT_READY.
+uint16_t PutMidiOut(uint32_t hMidiOut, const MidiEvent& event);
+// Drops everything queued, silences the device (all notes off on all channels) and starts a new
+// generation of the handle's messages.
+void ResetMidiOut(uint32_t hMidiOut);
+void CloseMidiOut(uint32_t hMidiOut);
+void FlushMidiOut(uint32_t hMidiOut);
+// Silences the notes sounding on the device without touching the queue.
+void SilenceMidiOut(uint32_t hMidiOut);
+uint32_t GetMidiOutGeneration(uint32_t hMidiOut);
+
+// ---- Standard MIDI Files ----
+// mode 'r': parses the whole file; *numTracks receives its track count, *format its format.
+// mode 'w': creates an empty file in memory, written out by FlushSMF or CloseSMF.
+// Returns 0 on failure; GetSMFErrorText(0) then gives the reason.
+uint32_t OpenSMF(const char* path, uint32_t* format, char mode, uint32_t* numTracks);
+void RewindSMF(uint32_t hSMF);
+// Copies up to `max` further events of a track into `buffer` (delta times); 0 at its end.
+uint32_t ReadSMF(uint32_t hSMF, uint32_t track, MidiEvent* buffer, uint32_t max);
+// The first meta event of `type` in a track: 0 and its bytes (owned by the library, valid until
+// CloseSMF), or -1 when the track has none.
+int ReadMetaEvent(uint32_t hSMF, uint32_t track, uint8_t type, const uint8_t** data,
+                  uint32_t* length);
+uint16_t GetSMFResolution(uint32_t hSMF);
+// Appends events (delta times) to a track of a file opened for writing; returns how many.
+uint32_t WriteSMF(uint32_t hSMF, uint32_t track, const MidiEvent* events, uint32_t count);
+// Adds a meta event to a track of a file opened for writing; length 0 takes `data` as a
+// zero-terminated text. 0 = success.
+int WriteMetaEvent(uint32_t hSMF, uint32_t track, uint8_t type, const uint8_t* data,
+                   uint32_t length);
+// Writes a file opened for writing to its path now. 0 = success.
+int FlushSMF(uint32_t hSMF);
+// Closes the file; a file opened for writing is written out first. 0 = success.
+int CloseSMF(uint32_t hSMF);
+// A one-line reason: why the last OpenSMF of this thread failed (hSMF 0), or what was wrong in an
+// open file whose valid part was kept ("truncated track 3 at byte 1234"). "" when there is none.
+const char* GetSMFErrorText(uint32_t hSMF);
+
+// ---- The clock ----
+// hSync 0: opens a new clock (stopped, position 0, 500000 us per beat, 480 ticks per beat).
+// Otherwise reconfigures that clock; mode or period 0xFFFF mean unchanged. Periods of 1 and 10 ms
+// are accepted. Returns the clock's handle, or an error.
+uint32_t OpenSync(uint32_t hSync, MidiNotifier* window, uint16_t mode, uint16_t period);
+// Starts from position 0 and starts a new generation of the clock's messages.
+void StartSync(uint32_t hSync);
+void ReStartSync(uint32_t hSync);
+void StopSync(uint32_t hSync);
+void PauseSync(uint32_t hSync, uint32_t flag);
+void CloseSync(uint32_t hSync);
+uint32_t GetTempo(uint32_t hSync);
+// Microseconds per beat; 0 is refused (non-zero result) and the previous tempo kept.
+uint16_t SetTempo(uint32_t hSync, uint32_t microsecondsPerBeat);
+uint16_t GetResolution(uint32_t hSync);
+// Ticks per beat; 0 is refused (non-zero result) and the previous resolution kept.
+uint16_t SetResolution(uint32_t hSync, uint16_t ticksPerBeat);
+// Position in ticks on the scale of absolute event times.
+uint32_t GetPosition(uint32_t hSync, uint16_t selector);
+uint32_t GetSyncGeneration(uint32_t hSync);

@@ -1,0 +1,58 @@
+#pragma once
+// How the MIDI library carries the events of a Standard MIDI File in MidiEvent records.
+//
+// The merge and the chord analysis decide system-exclusive runs on `data1` alone (0xF0 opens a
+// run, 0xF7 closes it), and the log prints every record's four bytes, so each kind of event gets a
+// record form that keeps those tests true:
+//
+//  - Channel messages (status 0x80-0xEF): status, data1, data2 (0 for the two-byte messages
+//    0xC0-0xDF), data3 0. Running status is expanded. data1 < 0x80 always.
+//  - System exclusive, `F0 <data> F7` in the file (and a message split over continuation packets
+//    `F7 <data>`): one record per byte with status kSysexStatus, the byte in `data1`; the first
+//    record's data1 is 0xF0 and the last one's 0xF7, data bytes in between are below 0x80. The
+//    first record of each packet carries the packet's delta time, the others delta 0. `data2` is
+//    1 on the last record of each packet, else 0. The device sends the reassembled message when it
+//    meets the record whose data1 is 0xF7.
+//  - Escape packets (`F7 <bytes>` not continuing a system-exclusive message): one record per byte
+//    with status kEscapeStatus, `data2` 1 on the packet's last byte; the device sends the packet's
+//    bytes as they stand.
+//  - Tempo (meta event 0x51): one record with status kTempoStatus and the tempo in microseconds
+//    per beat in data1 (bits 16-22), data2 (bits 8-15) and data3 (bits 0-7). data1 is therefore
+//    below 0x80 and never opens or closes a run; tempos of 2^23 us or more (below 7.2 beats per
+//    minute) are clamped to 2^23 - 1, a tempo of 0 is dropped. Playing the record changes the
+//    tempo of the clock that the output plays against.
+//  - Every other meta event stays out of the tracks; its delta time is added to the next record.
+//    Track names (meta type 3) and the rest are read with ReadMetaEvent.
+
+#include <cstdint>
+
+#include "midi/MidiEvent.h"
+
+namespace midilib {
+
+constexpr uint8_t kSysexStatus = 0xF0;
+constexpr uint8_t kEscapeStatus = 0xF7;
+constexpr uint8_t kTempoStatus = 0xFF;
+constexpr uint32_t kMaxEncodedTempo = 0x7FFFFF;
+
+constexpr bool IsChannelMessage(const MidiEvent& e) { return e.status >= 0x80 && e.status < 0xF0; }
+
+// Number of bytes of a channel message with this status (2 or 3).
+constexpr int ChannelMessageLength(uint8_t status) {
+    const uint8_t kind = status & 0xF0;
+    return (kind == 0xC0 || kind == 0xD0) ? 2 : 3;
+}
+
+constexpr MidiEvent MakeTempoEvent(uint32_t delta, uint32_t microsecondsPerBeat) {
+    const uint32_t t = microsecondsPerBeat > kMaxEncodedTempo ? kMaxEncodedTempo : microsecondsPerBeat;
+    return MidiEvent{delta, kTempoStatus, uint8_t((t >> 16) & 0x7F), uint8_t((t >> 8) & 0xFF),
+                     uint8_t(t & 0xFF)};
+}
+
+constexpr bool IsTempoEvent(const MidiEvent& e) { return e.status == kTempoStatus; }
+
+constexpr uint32_t TempoOf(const MidiEvent& e) {
+    return (uint32_t{e.data1} << 16) | (uint32_t{e.data2} << 8) | uint32_t{e.data3};
+}
+
+}  // namespace midilib
