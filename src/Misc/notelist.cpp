@@ -1,0 +1,62 @@
+#include "Misc/notelist.h"
+
+#include <iostream>
+#include <new>
+
+NoteList soundingNotes;
+
+namespace {
+
+// The line number that the out-of-memory report carries.
+constexpr int kOutOfMemoryErrorLine = 89;
+
+}  // namespace
+
+NoteList& NoteList::Update(const MidiEvent& event) {
+    if (IsAllNotesOff(event)) {
+        Clear();
+    } else if (IsNoteOn(event)) {
+        Insert(event.data1, event.status & 0x0F);
+    } else if (IsNoteOff(event)) {
+        Remove(event.data1, event.status & 0x0F);
+    }
+    return *this;
+}
+
+int NoteList::First() {
+    cursor = nodes.begin();
+    return cursor == nodes.end() ? -1 : cursor->note;
+}
+
+int NoteList::Next() {
+    if (cursor != nodes.end()) ++cursor;
+    return cursor == nodes.end() ? -1 : cursor->note;
+}
+
+void NoteList::Clear() {
+    nodes.clear();
+    cursor = nodes.end();
+}
+
+void NoteList::Insert(int note, int channel) {
+    auto position = nodes.begin();
+    for (; position != nodes.end(); ++position) {
+        if (position->note == note && position->channel == channel) return;  // already sounds
+        if (position->note > note) break;
+    }
+    try {
+        nodes.insert(position, NoteNode{note, channel});
+    } catch (const std::bad_alloc&) {
+        std::cerr << "fatal error line " << kOutOfMemoryErrorLine << " file " << __FILE__ << "\n";
+    }
+}
+
+void NoteList::Remove(int note, int channel) {
+    for (auto it = nodes.begin(); it != nodes.end(); ++it) {
+        if (it->note == note && it->channel == channel) {
+            if (cursor == it) cursor = nodes.end();
+            nodes.erase(it);
+            return;
+        }
+    }
+}

@@ -1,0 +1,61 @@
+#pragma once
+// NoteList: the notes sounding now, while a stream of MIDI events is replayed.
+//
+// Update applies one event: a note-on adds the (note, channel) pair unless it already sounds, the
+// matching note-off (or note-on with velocity 0) removes it, an event whose status byte is exactly
+// 0x7B empties the list, and every other event changes nothing. Notes are kept in ascending order
+// of note number; equal note numbers (on different channels) stay in the order they were added.
+//
+// First / Next iterate over the note numbers in that order, once per (note, channel) node, and
+// return -1 at the end (and keep returning -1). An iteration is meant to start with First after an
+// Update; if an Update removes the node the cursor stands on, the cursor is reset to the end, so a
+// stale Next returns -1 instead of touching a removed node.
+//
+// soundingNotes is the one list that the chord analysis follows; it lives for the whole run and is
+// emptied only by an all-notes-off event or by Clear (when a file is opened).
+
+#include <list>
+
+#include "midi/MidiEvent.h"
+
+// The status byte of the event that empties the list.
+constexpr uint8_t kAllNotesOffStatus = 0x7B;
+
+constexpr bool IsAllNotesOff(const MidiEvent& e) {
+    return e.status == kAllNotesOffStatus;
+}
+constexpr bool IsNoteOn(const MidiEvent& e) {
+    return (e.status >> 4) == 0x9 && e.data2 != 0;
+}
+constexpr bool IsNoteOff(const MidiEvent& e) {
+    return (e.status >> 4) == 0x8 || ((e.status >> 4) == 0x9 && e.data2 == 0);
+}
+
+struct NoteNode {
+    int note = 0;
+    int channel = 0;
+};
+
+class NoteList {
+  public:
+    NoteList() = default;
+    NoteList(const NoteList&) = delete;
+    NoteList& operator=(const NoteList&) = delete;
+
+    NoteList& Update(const MidiEvent& event);
+    int First();
+    int Next();
+    void Clear();
+
+    bool IsEmpty() const { return nodes.empty(); }
+    std::size_t Size() const { return nodes.size(); }
+
+  private:
+    void Insert(int note, int channel);
+    void Remove(int note, int channel);
+
+    std::list<NoteNode> nodes;
+    std::list<NoteNode>::iterator cursor = nodes.end();
+};
+
+extern NoteList soundingNotes;
