@@ -46,8 +46,12 @@ public:
     void SetMute(int flag) { muted = flag; }
     int IsMuted() const { return muted; }
 
-    // The array and its capacity (its size), for the file reader, which may grow it.
-    std::vector<MidiEvent>& GetEventStorage() { return events; }
+    // The array and its capacity (its size), for the file reader, which may grow it. Handing it
+    // out forgets the cached running time, so changes made through it must precede the next read.
+    std::vector<MidiEvent>& GetEventStorage() {
+        ForgetCachedTime();
+        return events;
+    }
     uint32_t GetCapacity() const { return static_cast<uint32_t>(events.size()); }
     // Adopts `storage` (its size is the capacity) holding `count` events; cursor 0.
     void SetEventStorage(std::vector<MidiEvent> storage, uint32_t count);

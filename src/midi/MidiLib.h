@@ -54,30 +54,50 @@ void SilenceMidiOut(uint32_t hMidiOut);
 uint32_t GetMidiOutGeneration(uint32_t hMidiOut);
 
 // ---- Standard MIDI Files ----
-// mode 'r': parses the whole file; *numTracks receives its track count, *format its format.
-// mode 'w': creates an empty file in memory, written out by FlushSMF or CloseSMF.
+// Formats 0, 1 and 2 (format 2 tracks are read as independent tracks from time 0; the format is
+// reported), also wrapped in a RIFF "RMID" file. Records are encoded as midilib/EventEncoding.h
+// says. Unknown handles: ReadSMF, WriteSMF and GetSMFResolution give 0, ReadMetaEvent -1, the
+// operations whose 0 means success (WriteMetaEvent, FlushSMF, CloseSMF) a non-zero failure.
+//
+// mode 'r': parses the whole file; *format receives its format, *numTracks the number of track
+// chunks actually present (never more than the header declares). Refused (0): no MIDI file, a
+// broken header, SMPTE time division, a division of 0 ticks, no track, files over 256 MiB.
+// A file whose tracks break somewhere keeps every track and everything valid before the fault;
+// GetSMFErrorText(handle) says what was wrong.
+// mode 'w': creates an empty file in memory (*numTracks 0), written out by FlushSMF or CloseSMF
+// with 480 ticks per beat, format 1 when it has several tracks, else the *format passed; fails
+// at once when the path cannot be created.
 // Returns 0 on failure; GetSMFErrorText(0) then gives the reason.
 uint32_t OpenSMF(const char* path, uint32_t* format, char mode, uint32_t* numTracks);
+// Every track's next read starts at its beginning again.
 void RewindSMF(uint32_t hSMF);
-// Copies up to `max` further events of a track into `buffer` (delta times); 0 at its end.
+// Copies up to `max` further events of a track into `buffer` (delta times), continuing where the
+// previous call for that track stopped; 0 at its end.
 uint32_t ReadSMF(uint32_t hSMF, uint32_t track, MidiEvent* buffer, uint32_t max);
-// The first meta event of `type` in a track: 0 and its bytes (owned by the library, valid until
-// CloseSMF), or -1 when the track has none.
+// The first meta event of `type` (any type, including 0x51 and 0x2F) in a track: 0 and its bytes
+// (owned by the library, valid until CloseSMF), or -1 with null and 0 when the track has none.
 int ReadMetaEvent(uint32_t hSMF, uint32_t track, uint8_t type, const uint8_t** data,
                   uint32_t* length);
 uint16_t GetSMFResolution(uint32_t hSMF);
-// Appends events (delta times) to a track of a file opened for writing; returns how many.
+// Appends events (delta times) to a track of a file opened for writing (track n creates tracks
+// 0..n); returns how many will be written: records of no known kind are left out, their delta
+// time kept.
 uint32_t WriteSMF(uint32_t hSMF, uint32_t track, const MidiEvent* events, uint32_t count);
-// Adds a meta event to a track of a file opened for writing; length 0 takes `data` as a
-// zero-terminated text. 0 = success.
+// Adds a meta event to a track of a file opened for writing, after the events written so far;
+// length 0 takes `data` as a zero-terminated text. End-of-track (0x2F) is refused: the writer
+// ends every track itself. 0 = success.
 int WriteMetaEvent(uint32_t hSMF, uint32_t track, uint8_t type, const uint8_t* data,
                    uint32_t length);
-// Writes a file opened for writing to its path now. 0 = success.
+// Writes a file opened for writing to its path now (a file opened for reading: nothing to do).
+// 0 = success.
 int FlushSMF(uint32_t hSMF);
-// Closes the file; a file opened for writing is written out first. 0 = success.
+// Closes the file; a file opened for writing is written out first. 0 = success. The handle is
+// gone either way.
 int CloseSMF(uint32_t hSMF);
 // A one-line reason: why the last OpenSMF of this thread failed (hSMF 0), or what was wrong in an
-// open file whose valid part was kept ("truncated track 3 at byte 1234"). "" when there is none.
+// open file whose valid part was kept ("truncated track 3 at byte 1234"; tracks counted from 0,
+// byte positions from the start of the file), or why its last write failed. "" when there is
+// none. Valid until the next OpenSMF of the thread (hSMF 0) or until CloseSMF.
 const char* GetSMFErrorText(uint32_t hSMF);
 
 // ---- The clock ----

@@ -1,0 +1,185 @@
+#include "midi/CMidiSMF.h"
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+
+#include "Misc/LogStream.h"
+#include "Misc/LogText.h"
+#include "midi/CMidiOut.h"
+#include "midi/CMidiSync.h"
+#include "midi/CMidiTrack.h"
+#include "midi/MidiLib.h"
+
+namespace {
+
+constexpr uint32_t kReadChunk = 8192;
+constexpr uint8_t kTrackNameMeta = 3;
+
+}  // namespace
+
+CMidiSMF::CMidiSMF() = default;
+
+CMidiSMF::CMidiSMF(const char* path, char openMode) {
+    Open(path, openMode, 1);
+}
+
+CMidiSMF::~CMidiSMF() {
+    Close();
+    // Tracks listed while no file was open would otherwise keep a link to a destroyed object.
+    for (CMidiTrack* track : tracks)
+        if (track->owner == this) track->owner = nullptr;
+}
+
+int CMidiSMF::Open(const char* path, char openMode, uint32_t smfFormat) {
+    Close();
+    mode = openMode;
+    format = smfFormat;
+    hSMF = path ? OpenSMF(path, &format, mode, &numTracksInFile) : 0;
+    isOpen = hSMF != 0 ? 1 : 0;
+    if (!isOpen) numTracksInFile = 0;
+    return isOpen;
+}
+
+void CMidiSMF::Close() {
+    if (isOpen) {
+        CloseSMF(hSMF);
+        for (CMidiTrack* track : tracks)
+            if (track->owner == this) track->owner = nullptr;
+        tracks.clear();
+        numTracksInFile = 0;
+    }
+    hSMF = 0;
+    isOpen = 0;
+}
+
+void CMidiSMF::AddTrack(CMidiTrack* track) {
+    InsertTrack(track, -1);
+}
+
+void CMidiSMF::InsertTrack(CMidiTrack* track, int index) {
+    if (!track) return;
+    if (index < 0 || static_cast<size_t>(index) > tracks.size())
+        tracks.push_back(track);
+    else
+        tracks.insert(tracks.begin() + index, track);
+    if (tracks.size() > 1) format = 1;
+    track->owner = this;
+}
+
+int CMidiSMF::RemoveTrack(CMidiTrack* track) {
+    const auto found = std::find(tracks.begin(), tracks.end(), track);
+    if (found == tracks.end()) return 0;
+    tracks.erase(found);
+    // A track taken out must not keep a link that outlives this object.
+    if (track->owner == this) track->owner = nullptr;
+    return 1;
+}
+
+uint16_t CMidiSMF::GetResolution() const {
+    return GetSMFResolution(hSMF);
+}
+
+CMidiTrack* CMidiSMF::GetTrack(int position) const {
+    if (position < 0 || static_cast<size_t>(position) >= tracks.size()) return nullptr;
+    return tracks[static_cast<size_t>(position)];
+}
+
+const char* CMidiSMF::GetErrorText() const {
+    return GetSMFErrorText(hSMF);
+}
+
+int CMidiSMF::PositionOf(const CMidiTrack* track) const {
+    const auto found = std::find(tracks.begin(), tracks.end(), track);
+    return found == tracks.end() ? -1 : static_cast<int>(std::distance(tracks.begin(), found));
+}
+
+int CMidiSMF::ReadTrack(CMidiTrack* track) {
+    if (mode != 'r' || !isOpen || tracks.empty()) return 0;
+    const int position = PositionOf(track);
+    if (position < 0) return 0;
+
+    std::vector<MidiEvent> storage = std::move(track->GetEventStorage());
+    uint32_t n = 0;
+    for (;;) {
+        const uint32_t capacity = static_cast<uint32_t>(storage.size());
+        if (capacity - n < kReadChunk) {
+            // Grow by the events read so far; at least enough for one more chunk when the
+            // storage started out smaller than a chunk.
+            const uint32_t growth = std::max(n, kReadChunk - (capacity - n));
+            storage.resize(size_t{capacity} + growth);  // new slots are zero events
+        }
+        const uint32_t k =
+            std::min(ReadSMF(hSMF, static_cast<uint32_t>(position), storage.data() + n, kReadChunk),
+                     kReadChunk);
+        n += k;
+        if (k == 0) break;
+    }
+    track->SetEventStorage(std::move(storage), n);
+
+    if (LogStream.is_open()) WriteTrackReadLine(LogStream, position, track->GetName(), n);
+    return n > 0 ? 1 : 0;
+}
+
+int CMidiSMF::ReadAllTracks() {
+    if (mode != 'r' || !isOpen || tracks.empty()) return 0;
+    RewindSMF(hSMF);
+    for (CMidiTrack* track : tracks) {
+        track->Clear();
+        ReadTrack(track);
+    }
+    const CMidiTrack* first = tracks.front();
+    if (first->output && first->output->GetSync())
+        first->output->GetSync()->SetResolution(GetSMFResolution(hSMF));
+    return 1;
+}
+
+int CMidiSMF::ReadMeta(CMidiTrack* track, uint8_t type, std::vector<char>& data, uint32_t& length) {
+    length = 0;
+    data.clear();
+    if (mode != 'r' || !isOpen || tracks.empty()) return -1;
+    const int position = PositionOf(track);
+    if (position < 0) return -1;
+
+    const uint8_t* bytes = nullptr;
+    uint32_t size = 0;
+    const int result = ReadMetaEvent(hSMF, static_cast<uint32_t>(position), type, &bytes, &size);
+    if (result != -1) {
+        if (!bytes) size = 0;
+        data.assign(size_t{size} + 1, '\0');
+        if (size > 0) std::memcpy(data.data(), bytes, size);
+        length = size;
+    }
+    return result;
+}
+
+int CMidiSMF::WriteTrack(CMidiTrack* track) {
+    if (mode != 'w' || !isOpen || tracks.empty()) return 0;
+    const int position = PositionOf(track);
+    if (position < 0) return 0;
+
+    bool ok = true;
+    if (const char* name = track->GetName())
+        ok = WriteMeta(track, kTrackNameMeta, reinterpret_cast<const uint8_t*>(name), 0) == 1;
+    // Every event of the track, whatever a sequential reader has consumed.
+    const uint32_t count = track->GetCount();
+    const uint32_t written =
+        WriteSMF(hSMF, static_cast<uint32_t>(position), track->GetEvents(), count);
+    return ok && written == count ? 1 : 0;
+}
+
+int CMidiSMF::WriteAllTracks() {
+    if (mode != 'w' || !isOpen || tracks.empty()) return 0;
+    bool ok = true;
+    for (CMidiTrack* track : tracks)
+        ok = WriteTrack(track) == 1 && ok;
+    ok = FlushSMF(hSMF) == 0 && ok;
+    return ok ? 1 : 0;
+}
+
+int CMidiSMF::WriteMeta(CMidiTrack* track, uint8_t type, const uint8_t* data, uint32_t length) {
+    if (mode != 'w' || !isOpen || tracks.empty()) return 0;
+    const int position = PositionOf(track);
+    if (position < 0) return 0;
+    return WriteMetaEvent(hSMF, static_cast<uint32_t>(position), type, data, length) == 0 ? 1 : 0;
+}

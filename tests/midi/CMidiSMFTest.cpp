@@ -1,0 +1,196 @@
+// The file object: writing tracks with the library's writer and reading them back.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <deque>
+
+#include "Misc/LogStream.h"
+#include "midi/CMidiOut.h"
+#include "midi/CMidiSMF.h"
+#include "midi/CMidiSync.h"
+#include "midi/CMidiTrack.h"
+#include "midi/MidiTestSupport.h"
+
+using namespace miditest;
+
+namespace {
+
+class CMidiSMFTest : public ::testing::Test {
+  protected:
+    void SetUp() override { UserSettings = UserSettingsRecord{}; }
+    void TearDown() override {
+        CloseLogStream();
+        std::remove(path.c_str());
+        std::remove(logPath.c_str());
+    }
+
+    // Writes one track per entry; tracks with a name get it as meta event 3.
+    void WriteFile(const std::vector<std::vector<MidiEvent>>& songs,
+                   const std::vector<const char*>& names, uint32_t format = 1) {
+        std::deque<CMidiTrack> tracks;
+        CMidiSMF file;
+        ASSERT_EQ(file.Open(path.c_str(), 'w', format), 1);
+        for (size_t i = 0; i < songs.size(); ++i) {
+            tracks.emplace_back();
+            Fill(tracks.back(), songs[i]);
+            if (names[i]) tracks.back().SetName(names[i]);
+            file.AddTrack(&tracks.back());
+        }
+        ASSERT_EQ(file.WriteAllTracks(), 1);
+        file.Close();
+    }
+
+    // Opens `path` for reading into one new track per track of the file.
+    void Load() {
+        ASSERT_EQ(file.Open(path.c_str(), 'r', 1), 1) << file.GetErrorText();
+        for (uint32_t i = 0; i < file.GetTrackCountInFile(); ++i) {
+            tracks.emplace_back();
+            file.AddTrack(&tracks.back());
+        }
+    }
+
+    const std::string path = ScratchPath("file.mid");
+    const std::string logPath = ScratchPath("file.log");
+    std::deque<CMidiTrack> tracks;  // outlive the file object
+    CMidiSMF file;
+};
+
+TEST_F(CMidiSMFTest, ReadsBackWhatWasWrittenAndLogsEveryTrack) {
+    const std::vector<MidiEvent> lead = {At(0, 0x90, 60), At(240, 0x80, 60, 0), At(480, 0xB1, 7)};
+    WriteFile({lead, {At(10, 0x99, 36)}}, {"Lead", nullptr});
+    ASSERT_TRUE(OpenLogStream(logPath));
+    Load();
+    ASSERT_EQ(tracks.size(), 2u);
+    EXPECT_EQ(file.ReadAllTracks(), 1);
+    CloseLogStream();
+    ASSERT_EQ(tracks[0].GetCount(), 3u);
+    for (uint32_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(tracks[0].GetAbsoluteTime(i), lead[i].time);
+        EXPECT_EQ(tracks[0].GetEvents()[i].MessageWord(), lead[i].MessageWord());
+    }
+    EXPECT_STREQ(tracks[0].GetName(), "Lead");
+    EXPECT_EQ(tracks[1].GetName(), nullptr);
+    EXPECT_EQ(ReadFile(logPath), "Track 0 (Lead), 3 events\nTrack 1 (no name), 1 events\n");
+}
+
+TEST_F(CMidiSMFTest, ReadingGrowsTheStorageByTheEventsReadSoFar) {
+    WriteFile({Repeated(8192, 1), Repeated(20000, 2), {}}, {nullptr, nullptr, nullptr});
+    Load();
+    ASSERT_EQ(tracks.size(), 3u);
+    ASSERT_EQ(file.ReadAllTracks(), 1);
+    EXPECT_EQ(tracks[0].GetCount(), 8192u);
+    EXPECT_EQ(tracks[0].GetCapacity(), 16384u);
+    EXPECT_EQ(tracks[1].GetCount(), 20000u);
+    EXPECT_EQ(tracks[1].GetCapacity(), 32768u);
+    EXPECT_EQ(tracks[1].GetAbsoluteTime(19999), 2u);
+    EXPECT_EQ(file.ReadTrack(&tracks[2]), 0);  // an empty track reads as 0 events
+    EXPECT_EQ(tracks[2].GetCount(), 0u);
+}
+
+TEST_F(CMidiSMFTest, FileResolutionGoesToTheClockOfTheFirstTracksOutput) {
+    WriteFile({{At(0, 0x90, 60)}}, {nullptr});
+    CMidiSync clock;
+    ASSERT_EQ(clock.Open(0, 10), 1);
+    clock.SetResolution(96);
+    Load();
+    file.ReadAllTracks();
+    EXPECT_EQ(clock.GetResolution(), 96);  // first track attached to no output
+    CMidiOut out;
+    out.SetSync(&clock);
+    out.AddTrack(&tracks[0]);
+    file.ReadAllTracks();
+    EXPECT_EQ(clock.GetResolution(), file.GetResolution());
+    EXPECT_NE(clock.GetResolution(), 96);
+}
+
+TEST_F(CMidiSMFTest, SecondTrackMakesTheFormatOne) {
+    WriteFile({{At(0, 0x90, 60)}}, {nullptr}, 0);
+    Load();
+    EXPECT_EQ(file.GetFormat(), 0u);
+    CMidiTrack second;
+    file.AddTrack(&second);
+    EXPECT_EQ(file.GetFormat(), 1u);
+    EXPECT_EQ(file.RemoveTrack(&second), 1);
+    EXPECT_EQ(second.owner, nullptr);
+    EXPECT_EQ(file.RemoveTrack(&second), 0);
+}
+
+TEST_F(CMidiSMFTest, CallsInTheWrongModeOrForUnlistedTracksChangeNothing) {
+    WriteFile({{At(0, 0x90, 60)}}, {"Solo"});
+    Load();
+    CMidiTrack stranger;
+    std::vector<char> data;
+    uint32_t length = 9;
+    EXPECT_EQ(file.ReadTrack(&stranger), 0);
+    EXPECT_EQ(file.ReadMeta(&stranger, 3, data, length), -1);
+    EXPECT_EQ(length, 0u);
+    EXPECT_EQ(file.WriteAllTracks(), 0);
+    EXPECT_EQ(file.WriteTrack(&tracks[0]), 0);
+    EXPECT_EQ(file.ReadMeta(&tracks[0], 3, data, length), 0);
+    EXPECT_EQ(std::string(data.data()), "Solo");
+    EXPECT_EQ(length, 4u);
+
+    CMidiSMF writer;
+    ASSERT_EQ(writer.Open(path.c_str(), 'w', 1), 1);
+    EXPECT_EQ(writer.ReadAllTracks(), 0);  // empty list, wrong mode
+    CMidiTrack written;
+    writer.AddTrack(&written);
+    EXPECT_EQ(writer.ReadAllTracks(), 0);
+    EXPECT_EQ(writer.ReadMeta(&written, 3, data, length), -1);
+}
+
+TEST_F(CMidiSMFTest, WritesEveryEventAndReportsAFailedWrite) {
+    {
+        CMidiTrack track;
+        Fill(track, {At(0, 0x90, 60), At(5, 0x90, 61), At(9, 0x90, 62)});
+        track.GetNextEvent();
+        track.GetNextEvent();  // a reader's cursor does not shorten what is written
+        CMidiSMF writer;
+        ASSERT_EQ(writer.Open(path.c_str(), 'w', 1), 1);
+        writer.AddTrack(&track);
+        EXPECT_EQ(writer.WriteAllTracks(), 1);
+    }
+    Load();
+    file.ReadAllTracks();
+    EXPECT_EQ(tracks[0].GetCount(), 3u);
+
+    CMidiTrack track;
+    CMidiSMF unwritable;
+    ASSERT_EQ(unwritable.Open("/dev/full", 'w', 1), 1);  // every write fails
+    unwritable.AddTrack(&track);
+    EXPECT_EQ(unwritable.WriteAllTracks(), 0);
+}
+
+TEST_F(CMidiSMFTest, ClosingUnlinksTracksAndAFailedOpenReportsWhy) {
+    WriteFile({{At(0, 0x90, 60)}}, {nullptr});
+    Load();
+    file.Close();
+    EXPECT_EQ(file.GetNumTracks(), 0);
+    EXPECT_EQ(tracks[0].owner, nullptr);
+    EXPECT_EQ(file.GetTrackCountInFile(), 0u);
+
+    EXPECT_EQ(file.Open("/nonexistent-dir/none.mid", 'r', 1), 0);
+    EXPECT_STRNE(file.GetErrorText(), "");
+    file.AddTrack(&tracks[0]);
+    file.Close();  // closed: the list stays
+    EXPECT_EQ(file.GetNumTracks(), 1);
+    {
+        CMidiSMF shortLived;
+        shortLived.AddTrack(&tracks[0]);
+    }
+    EXPECT_EQ(tracks[0].owner, nullptr);  // no link to a destroyed file object is left
+}
+
+TEST_F(CMidiSMFTest, ReadsARealWorldFile) {
+    CMidiSMF real(TABULON_TESTDATA_DIR "/jazzsoft-test-2-tracks-type-0.mid", 'r');
+    ASSERT_EQ(real.IsOpen(), 1) << real.GetErrorText();
+    ASSERT_GT(real.GetTrackCountInFile(), 0u);
+    std::deque<CMidiTrack> realTracks(real.GetTrackCountInFile());
+    for (CMidiTrack& t : realTracks)
+        real.AddTrack(&t);
+    EXPECT_EQ(real.ReadAllTracks(), 1);
+    EXPECT_GT(realTracks[0].GetCount(), 0u);
+    real.Close();
+}
+
+}  // namespace
