@@ -1,0 +1,186 @@
+#include "midilib/Clock.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "midilib/OutputPort.h"
+
+namespace midilib {
+
+namespace {
+constexpr int64_t kNsPerMs = 1000000;
+constexpr int64_t kFarFuture = std::numeric_limits<int64_t>::max() / 4;
+}  // namespace
+
+Clock::Clock(MidiNotifier* notifier, uint16_t mode, uint16_t periodMs, int64_t now)
+    : notifier_(notifier), mode_(mode), periodMs_(periodMs), gridOrigin_(now), baseTime_(now) {}
+
+void Clock::Configure(MidiNotifier* notifier, uint16_t mode, uint16_t periodMs, int64_t now) {
+    if (notifier) notifier_ = notifier;
+    if (mode != kUnchanged) mode_ = mode;
+    if (periodMs != kUnchanged && periodMs != periodMs_) {
+        periodMs_ = periodMs;
+        gridOrigin_ = now;
+    }
+}
+
+uint64_t Clock::PositionAt(int64_t now) const {
+    if (!running_) return pausedTick_;
+    const int64_t elapsed = std::max<int64_t>(now - baseTime_, 0);
+    const int64_t nsPerBeat = int64_t(tempo_) * 1000;
+    const uint64_t beats = uint64_t(elapsed / nsPerBeat);
+    const uint64_t rest = uint64_t(elapsed % nsPerBeat);
+    return baseTick_ + beats * resolution_ + rest * resolution_ / uint64_t(nsPerBeat);
+}
+
+int64_t Clock::TimeOfTick(uint64_t tick) const {
+    if (tick <= baseTick_) return baseTime_;
+    const uint64_t ticks = tick - baseTick_;
+    const uint64_t nsPerBeat = uint64_t(tempo_) * 1000;
+    const uint64_t beats = ticks / resolution_;
+    if (beats > uint64_t(kFarFuture) / nsPerBeat) return kFarFuture;
+    const uint64_t rest = ticks % resolution_;
+    const uint64_t restNs = (rest * nsPerBeat + resolution_ - 1) / resolution_;  // rounded up
+    return baseTime_ + int64_t(beats * nsPerBeat + restNs);
+}
+
+void Clock::Rebase(uint64_t tick, int64_t time) {
+    baseTick_ = tick;
+    baseTime_ = time;
+}
+
+void Clock::Start(int64_t now) {
+    ++generation_;
+    running_ = true;
+    Rebase(0, now);
+    pausedTick_ = 0;
+    nextBeatTick_ = resolution_;
+    lastActivityTick_ = 0;
+    donePosted_ = false;
+    for (OutputPort* output : outputs_)
+        output->Rebase();
+}
+
+void Clock::ReStart(int64_t now) {
+    if (running_) return;
+    running_ = true;
+    Rebase(pausedTick_, now);
+    lastActivityTick_ = std::max(lastActivityTick_, pausedTick_);
+    donePosted_ = false;
+}
+
+void Clock::Pause(int64_t now) {
+    if (!running_) return;
+    pausedTick_ = PositionAt(now);
+    running_ = false;
+}
+
+bool Clock::SetTempo(uint32_t microsecondsPerBeat, int64_t now) {
+    if (microsecondsPerBeat == 0) return false;
+    if (running_) {
+        const uint64_t position = PositionAt(now);
+        Rebase(position, TimeOfTick(position));
+    }
+    tempo_ = microsecondsPerBeat;
+    return true;
+}
+
+bool Clock::SetResolution(uint16_t ticksPerBeat, int64_t now) {
+    if (ticksPerBeat == 0) return false;
+    const uint64_t position = PositionAt(now);
+    if (running_) Rebase(position, TimeOfTick(position));
+    resolution_ = ticksPerBeat;
+    nextBeatTick_ = (position / ticksPerBeat + 1) * ticksPerBeat;
+    return true;
+}
+
+void Clock::NoteInput(int64_t now) {
+    lastActivityTick_ = std::max(lastActivityTick_, PositionAt(now));
+}
+
+void Clock::Link(OutputPort* output) {
+    if (std::find(outputs_.begin(), outputs_.end(), output) == outputs_.end())
+        outputs_.push_back(output);
+}
+
+void Clock::Unlink(OutputPort* output) {
+    outputs_.erase(std::remove(outputs_.begin(), outputs_.end(), output), outputs_.end());
+}
+
+void Clock::PlayDueEvents(int64_t now) {
+    std::vector<char>& busy = busy_;  // kept between wakes: no allocation on the clock thread
+    busy.assign(outputs_.size(), 0);
+    for (;;) {
+        const uint64_t position = PositionAt(now);
+        int best = -1;
+        uint64_t bestTick = 0;
+        for (size_t i = 0; i < outputs_.size(); ++i) {
+            if (busy[i]) continue;
+            const auto head = outputs_[i]->HeadTick();
+            if (head && *head <= position && (best < 0 || *head < bestTick)) {
+                best = int(i);
+                bestTick = *head;
+            }
+        }
+        if (best < 0) return;
+        const auto outcome = outputs_[size_t(best)]->DispatchHead(now - TimeOfTick(bestTick));
+        if (outcome.result == OutputPort::Dispatch::Busy) {
+            busy[size_t(best)] = 1;
+            continue;
+        }
+        lastActivityTick_ = std::max(lastActivityTick_, outcome.tick);
+        if (outcome.tempo != 0) {
+            // The new tempo holds from the record's own tick, not from the moment it was played.
+            const uint64_t from = std::max(outcome.tick, baseTick_);
+            Rebase(from, TimeOfTick(from));
+            tempo_ = outcome.tempo;
+        }
+    }
+}
+
+int64_t Clock::NextGridTime(int64_t now) const {
+    const int64_t period = int64_t(periodMs_) * kNsPerMs;
+    if (now < gridOrigin_) return gridOrigin_;
+    return gridOrigin_ + ((now - gridOrigin_) / period + 1) * period;
+}
+
+int64_t Clock::NextDueTime(int64_t now, int64_t limit) const {
+    if (!running_) return limit;
+    int64_t next = limit;
+    for (const OutputPort* output : outputs_) {
+        const auto head = output->HeadTick();
+        if (!head) continue;
+        const int64_t due = TimeOfTick(*head);
+        if (due > now) next = std::min(next, due);  // a head already due waits on a busy device
+    }
+    return next;
+}
+
+int64_t Clock::Tick(int64_t now) {
+    if (running_) {
+        PlayDueEvents(now);
+        for (OutputPort* output : outputs_)
+            output->PostReadyIfRoom();
+        const uint64_t position = PositionAt(now);
+        if (position >= nextBeatTick_) {
+            Post(MSG_SYNC_BEAT);
+            nextBeatTick_ += resolution_;
+        }
+        if (!donePosted_ && position >= lastActivityTick_ + resolution_ &&
+            std::all_of(outputs_.begin(), outputs_.end(),
+                        [](const OutputPort* output) { return output->Empty(); })) {
+            donePosted_ = true;
+            Post(MSG_SYNC_DONE);
+        }
+    } else {
+        for (OutputPort* output : outputs_)
+            output->PostReadyIfRoom();
+    }
+    return NextDueTime(now, NextGridTime(now));
+}
+
+void Clock::Post(uint32_t message) const {
+    if (notifier_) notifier_->PostMidiMessage(message, generation_);
+}
+
+}  // namespace midilib

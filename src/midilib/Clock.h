@@ -1,0 +1,88 @@
+#pragma once
+// Clock: the playback clock of one sync handle, as plain logic on a given time (nanoseconds of a
+// monotonic clock), so that it runs the same under the clock thread and under simulated time.
+//
+// The position in ticks is computed from an absolute base (the time and tick of the last start,
+// restart, tempo change or resolution change) with exact 64-bit integer arithmetic, never by adding
+// rounded steps, so it does not drift. Tick(now) is one wake of the clock: while running it plays
+// every due event of the linked outputs in tick order (a tempo record rebases the clock at the
+// record's own tick), posts MSG_OUTPUT_READY for outputs with room again, at most one
+// MSG_SYNC_BEAT per wake when the position has passed the next multiple of the resolution, and
+// MSG_SYNC_DONE once per start when every linked output has played all it was given and nothing
+// new has come for a beat. It returns the time of the next wake: the next point of the period's
+// grid, or the due time of the earliest queued event when that comes first.
+// Not synchronised: the library calls it with its lock held.
+
+#include <cstdint>
+#include <vector>
+
+#include "midi/MidiLib.h"
+
+namespace midilib {
+
+class OutputPort;
+
+class Clock {
+  public:
+    static constexpr uint32_t kDefaultTempo = 500000;
+    static constexpr uint16_t kDefaultResolution = 480;
+    static constexpr uint16_t kUnchanged = 0xFFFF;
+
+    Clock(MidiNotifier* notifier, uint16_t mode, uint16_t periodMs, int64_t now);
+
+    static bool IsValidPeriod(uint16_t periodMs) { return periodMs >= 1 && periodMs <= 100; }
+    // Mode or period kUnchanged keep the current value; a null notifier keeps the current one.
+    void Configure(MidiNotifier* notifier, uint16_t mode, uint16_t periodMs, int64_t now);
+
+    void Start(int64_t now);
+    void ReStart(int64_t now);
+    void Pause(int64_t now);  // also Stop: the position is kept, nothing is played
+    bool SetTempo(uint32_t microsecondsPerBeat, int64_t now);
+    bool SetResolution(uint16_t ticksPerBeat, int64_t now);
+    // Something was queued on a linked output: the done rule waits another beat.
+    void NoteInput(int64_t now);
+
+    void Link(OutputPort* output);
+    void Unlink(OutputPort* output);
+
+    int64_t Tick(int64_t now);
+
+    uint64_t PositionAt(int64_t now) const;
+    // The earliest time at which the position reaches `tick` (not before the current base).
+    int64_t TimeOfTick(uint64_t tick) const;
+    // The earliest due time after `now` of a queued event of a linked output, or `limit` if none
+    // is earlier.
+    int64_t NextDueTime(int64_t now, int64_t limit) const;
+
+    bool Running() const { return running_; }
+    uint32_t Tempo() const { return tempo_; }
+    uint16_t Resolution() const { return resolution_; }
+    uint16_t Mode() const { return mode_; }
+    uint16_t PeriodMs() const { return periodMs_; }
+    uint32_t Generation() const { return generation_; }
+
+  private:
+    void Rebase(uint64_t tick, int64_t time);
+    int64_t NextGridTime(int64_t now) const;
+    void PlayDueEvents(int64_t now);
+    void Post(uint32_t message) const;
+
+    MidiNotifier* notifier_;
+    uint16_t mode_;
+    uint16_t periodMs_;
+    int64_t gridOrigin_;
+    uint32_t tempo_ = kDefaultTempo;
+    uint16_t resolution_ = kDefaultResolution;
+    bool running_ = false;
+    int64_t baseTime_ = 0;
+    uint64_t baseTick_ = 0;
+    uint64_t pausedTick_ = 0;
+    uint64_t nextBeatTick_ = kDefaultResolution;
+    uint64_t lastActivityTick_ = 0;
+    bool donePosted_ = false;
+    uint32_t generation_ = 0;
+    std::vector<OutputPort*> outputs_;
+    std::vector<char> busy_;  // outputs whose device was busy during this wake
+};
+
+}  // namespace midilib

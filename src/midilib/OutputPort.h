@@ -1,0 +1,86 @@
+#pragma once
+// OutputPort: one open output of the library: its device, its bounded queue of events with
+// absolute ticks, its generation and its notifier.
+//
+// Contract:
+//  - Put assigns each event the tick of the previously queued one plus its delta time. A full queue
+//    refuses the event and remembers the refusal; PostReadyIfRoom then posts MSG_OUTPUT_READY once,
+//    as soon as the queue is at most half full.
+//  - DispatchHead plays the first queued event: decodes it and sends what it gives to the device;
+//    a busy device keeps the event (and its decoded message) for the next attempt; a failed device
+//    makes every later event be dropped, after one line on standard error.
+//  - Reset drops the queue, sets the tick base back to 0, silences the device and starts a new
+//    generation. Rebase makes the ticks count from the last event played (a new play of the clock).
+// Not synchronised: the library calls it with its lock held.
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "midi/MidiLib.h"
+#include "midilib/OutputDevice.h"
+#include "midilib/OutputLatenessStats.h"
+#include "midilib/OutputRecordDecoder.h"
+
+namespace midilib {
+
+class OutputPort {
+  public:
+    static constexpr size_t kDefaultCapacity = 1024;
+
+    enum class Dispatch { Played, Busy };
+    struct DispatchOutcome {
+        Dispatch result = Dispatch::Played;
+        uint64_t tick = 0;
+        uint32_t tempo = 0;  // non-zero: the event was a tempo change
+    };
+
+    OutputPort(MidiNotifier* notifier, std::unique_ptr<OutputDevice> device,
+               size_t capacity = kDefaultCapacity);
+    ~OutputPort();
+    OutputPort(const OutputPort&) = delete;
+    OutputPort& operator=(const OutputPort&) = delete;
+
+    // Queues an event with a delta time; false when the queue is full.
+    bool Put(const MidiEvent& event);
+    // Plays an event at once (an output without a clock); tempo records are ignored.
+    void SendNow(const MidiEvent& event);
+
+    bool Empty() const { return queue_.empty(); }
+    size_t Size() const { return queue_.size(); }
+    std::optional<uint64_t> HeadTick() const;
+    DispatchOutcome DispatchHead(int64_t latenessNs);
+    void PostReadyIfRoom();
+
+    void Reset();
+    void Silence();
+    void Rebase();
+    uint32_t Generation() const { return generation_; }
+    OutputLatenessStats& Lateness() { return lateness_; }
+
+  private:
+    struct Queued {
+        uint64_t tick;
+        MidiEvent event;
+    };
+    SendResult SendToDevice(std::span<const uint8_t> message);
+
+    MidiNotifier* notifier_;
+    std::unique_ptr<OutputDevice> device_;
+    size_t capacity_;
+    std::deque<Queued> queue_;
+    uint64_t lastQueuedTick_ = 0;
+    uint64_t lastPlayedTick_ = 0;
+    bool refused_ = false;
+    bool deviceFailed_ = false;
+    uint32_t generation_ = 1;
+    OutputRecordDecoder decoder_;
+    std::vector<uint8_t> pending_;  // decoded message a busy device has not taken yet
+    OutputLatenessStats lateness_;
+};
+
+}  // namespace midilib

@@ -1,0 +1,227 @@
+#include "midilib/SmfReader.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <utility>
+
+#include "midilib/ByteCursor.h"
+#include "midilib/SmfTrackParser.h"
+
+namespace midilib {
+
+namespace {
+
+constexpr size_t kChunkHeaderSize = 8;
+constexpr size_t kMinHeaderLength = 6;
+constexpr size_t kMaxProblemsListed = 3;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// The problems of a file in one line: the first few, then how many more there were.
+std::string JoinProblems(const std::vector<std::string>& problems) {
+    std::string text;
+    for (size_t i = 0; i < problems.size() && i < kMaxProblemsListed; ++i) {
+        if (i) text += "; ";
+        text += problems[i];
+    }
+    if (problems.size() > kMaxProblemsListed) {
+        text += "; and " + std::to_string(problems.size() - kMaxProblemsListed) + " more";
+    }
+    return text;
+}
+
+// Finds the MIDI data inside a RIFF "RMID" file: the body of its "data" chunk.
+bool FindRiffMidiData(std::span<const uint8_t> bytes, size_t& begin, size_t& end,
+                      std::string& reason) {
+    ByteCursor riff(bytes);
+    if (riff.Remaining() < 12) {
+        reason = "truncated RIFF header";
+        return false;
+    }
+    riff.Skip(8);
+    if (!riff.LooksAt("RMID")) {
+        reason = "not a MIDI file (a RIFF file that is not RMID)";
+        return false;
+    }
+    riff.Skip(4);
+    while (riff.Remaining() >= kChunkHeaderSize) {
+        const bool isData = riff.LooksAt("data");
+        riff.Skip(4);
+        const uint32_t length = *riff.ReadU32LE();
+        if (isData) {
+            begin = riff.Position();
+            end = length < riff.Remaining() ? begin + length : riff.End();
+            return true;
+        }
+        // RIFF chunks are padded to an even length.
+        if (!riff.Skip(length) || !riff.Skip(length & 1)) break;
+    }
+    reason = "RIFF MIDI file without a data chunk";
+    return false;
+}
+
+}  // namespace
+
+std::optional<SmfContent> SmfReader::ReadFile(const char* path, std::string& reason) {
+    if (path == nullptr || *path == 0) {
+        reason = "no file name";
+        return std::nullopt;
+    }
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (error || !std::filesystem::exists(status)) {
+        reason = "cannot open file";
+        return std::nullopt;
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        reason = "not a regular file";
+        return std::nullopt;
+    }
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
+    if (!file) {
+        reason = "cannot open file";
+        return std::nullopt;
+    }
+    // The size on disk is only a hint: the file is read straight into the buffer up to that size,
+    // then on in blocks while it goes on, and the read stops past the cap.
+    const auto sizeHint = std::filesystem::file_size(path, error);
+    if (!error && sizeHint > kMaxFileSize) {
+        reason = "file too large (more than 256 MiB)";
+        return std::nullopt;
+    }
+    std::vector<uint8_t> bytes;
+    if (!error) {
+        bytes.resize(size_t(sizeHint));
+        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+    }
+    uint8_t block[65536];
+    while (!std::ferror(file.get())) {
+        const size_t n = std::fread(block, 1, sizeof block, file.get());
+        if (n == 0) break;
+        if (bytes.size() + n > kMaxFileSize) {
+            reason = "file too large (more than 256 MiB)";
+            return std::nullopt;
+        }
+        bytes.insert(bytes.end(), block, block + n);
+    }
+    if (std::ferror(file.get())) {
+        reason = "cannot read file";
+        return std::nullopt;
+    }
+    return Parse(std::move(bytes), reason);
+}
+
+std::optional<SmfContent> SmfReader::Parse(std::vector<uint8_t> bytes, std::string& reason) {
+    if (bytes.size() > kMaxFileSize) {
+        reason = "file too large (more than 256 MiB)";
+        return std::nullopt;
+    }
+    size_t begin = 0;
+    size_t end = bytes.size();
+    const ByteCursor start(bytes);
+    if (start.LooksAt("RIFF")) {
+        if (!FindRiffMidiData(bytes, begin, end, reason)) return std::nullopt;
+    }
+    ByteCursor cursor(bytes, begin, end);
+    if (!cursor.LooksAt("MThd")) {
+        // A file cut inside the header's tag is still recognisably a MIDI file.
+        const size_t n = cursor.Remaining();
+        const bool cutInTag = n > 0 && n < 4 && std::memcmp(bytes.data() + begin, "MThd", n) == 0;
+        reason = cutInTag ? "truncated header" : "not a MIDI file";
+        return std::nullopt;
+    }
+    cursor.Skip(4);
+    const auto headerLength = cursor.ReadU32BE();
+    if (!headerLength || cursor.Remaining() < kMinHeaderLength) {
+        reason = "truncated header";
+        return std::nullopt;
+    }
+    if (*headerLength < kMinHeaderLength) {
+        reason = "header chunk too short (" + std::to_string(*headerLength) + " bytes)";
+        return std::nullopt;
+    }
+    if (cursor.Remaining() < *headerLength) {
+        reason = "truncated header (its length passes the end of the file)";
+        return std::nullopt;
+    }
+    SmfContent content;
+    content.format = *cursor.ReadU16BE();
+    content.declaredTracks = *cursor.ReadU16BE();
+    const uint16_t division = *cursor.ReadU16BE();
+    cursor.Skip(*headerLength - kMinHeaderLength);
+    if (content.format > 2) {
+        reason = "unknown MIDI file format " + std::to_string(content.format);
+        return std::nullopt;
+    }
+    if (division & 0x8000) {
+        reason = "SMPTE time division is not supported";
+        return std::nullopt;
+    }
+    if (division == 0) {
+        reason = "time division of 0 ticks per beat";
+        return std::nullopt;
+    }
+    if (content.declaredTracks == 0) {
+        reason = "the file declares no tracks";
+        return std::nullopt;
+    }
+    content.ticksPerBeat = division;
+
+    std::vector<std::string> problems;
+    size_t recordBudget = bytes.size();
+    while (content.tracks.size() < content.declaredTracks && !cursor.AtEnd()) {
+        const size_t chunkAt = cursor.Position();
+        if (cursor.Remaining() < kChunkHeaderSize) {
+            problems.push_back("truncated chunk header at byte " + std::to_string(chunkAt));
+            break;
+        }
+        const bool isTrack = cursor.LooksAt("MTrk");
+        cursor.Skip(4);
+        const uint32_t length = *cursor.ReadU32BE();
+        const bool cut = length > cursor.Remaining();
+        const size_t bodyEnd = cut ? cursor.End() : cursor.Position() + length;
+        if (!isTrack) {
+            if (cut) {
+                problems.push_back("chunk length past the end of the file at byte " +
+                                   std::to_string(chunkAt));
+                break;
+            }
+            cursor.Skip(length);
+            continue;
+        }
+        const uint32_t number = uint32_t(content.tracks.size());
+        SmfTrackParser parser(bytes, cursor.Position(), bodyEnd, cut, number, recordBudget);
+        content.tracks.push_back(parser.Parse());
+        recordBudget -= content.tracks.back().events.size();
+        if (!parser.Problem().empty()) {
+            problems.push_back(parser.Problem());
+        } else if (cut) {
+            problems.push_back("chunk length of track " + std::to_string(number) +
+                               " passes the end of the file");
+        }
+        cursor.Skip(bodyEnd - cursor.Position());
+    }
+    if (content.tracks.empty()) {
+        reason = problems.empty() ? "no track chunk found"
+                                  : "no track chunk found: " + JoinProblems(problems);
+        return std::nullopt;
+    }
+    if (content.tracks.size() < content.declaredTracks) {
+        problems.push_back("only " + std::to_string(content.tracks.size()) + " of " +
+                           std::to_string(content.declaredTracks) + " declared tracks present");
+    } else if (!cursor.AtEnd() && cursor.Remaining() < kChunkHeaderSize) {
+        problems.push_back(std::to_string(cursor.Remaining()) +
+                           (cursor.Remaining() == 1 ? " stray byte" : " stray bytes") +
+                           std::string(" after the last track at byte ") +
+                           std::to_string(cursor.Position()));
+    }
+    content.problem = JoinProblems(problems);
+    content.bytes = std::move(bytes);
+    return content;
+}
+
+}  // namespace midilib

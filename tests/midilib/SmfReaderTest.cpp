@@ -1,0 +1,297 @@
+// The file reader on tiny hand-written files, grouped by behaviour. Track bodies of
+// SingleTrackFile start at byte 22 (14 header bytes, 8 chunk header bytes).
+
+#include <gtest/gtest.h>
+
+#include "midilib/EventEncoding.h"
+#include "midilib/SmfReader.h"
+#include "midilib/SmfTestSupport.h"
+#include "midilib/SmfTrackParser.h"
+
+using namespace smftest;
+using midilib::SmfContent;
+using midilib::SmfReader;
+
+namespace {
+
+SmfContent Parsed(const Bytes& bytes) {
+    std::string reason;
+    auto content = SmfReader::Parse(bytes, reason);
+    EXPECT_TRUE(content.has_value()) << reason;
+    return content ? std::move(*content) : SmfContent{};
+}
+
+std::string Refusal(const Bytes& bytes) {
+    std::string reason;
+    auto content = SmfReader::Parse(bytes, reason);
+    EXPECT_FALSE(content.has_value());
+    return reason;
+}
+
+std::vector<MidiEvent> OnlyTrack(const Bytes& body) {
+    SmfContent content = Parsed(SingleTrackFile(body));
+    return content.tracks.empty() ? std::vector<MidiEvent>{} : content.tracks[0].events;
+}
+
+Bytes WithEnd(Bytes body) {
+    Append(body, kEndOfTrack);
+    return body;
+}
+
+constexpr MidiEvent Note(uint32_t delta, uint8_t status, uint8_t note, uint8_t velocity) {
+    return MidiEvent{delta, status, note, velocity, 0};
+}
+
+}  // namespace
+
+TEST(SmfRunningStatus, IsRespected) {
+    // A note on, then two more with running status, then a program change and its running data.
+    const auto events = OnlyTrack(WithEnd({0x00, 0x90, 0x3C, 0x7F, 0x10, 0x3E, 0x7F, 0x10, 0x3C,
+                                           0x00, 0x00, 0xC1, 0x05, 0x01, 0x06}));
+    ASSERT_EQ(events.size(), 5u);
+    EXPECT_EQ(events[0], Note(0, 0x90, 0x3C, 0x7F));
+    EXPECT_EQ(events[1], Note(0x10, 0x90, 0x3E, 0x7F));
+    EXPECT_EQ(events[2], Note(0x10, 0x90, 0x3C, 0x00));
+    EXPECT_EQ(events[3], Note(0, 0xC1, 0x05, 0));
+    EXPECT_EQ(events[4], Note(1, 0xC1, 0x06, 0));
+}
+
+TEST(SmfRunningStatus, SurvivesMetaAndSysexEvents) {
+    const auto events = OnlyTrack(WithEnd({0x00, 0x90, 0x3C, 0x7F,        // note on
+                                           0x00, 0xFF, 0x01, 0x01, 'x',   // text
+                                           0x00, 0x3E, 0x7F,              // running status
+                                           0x00, 0xF0, 0x02, 0x7E, 0xF7,  // sysex
+                                           0x00, 0x40, 0x7F}));
+    ASSERT_EQ(events.size(), 6u);
+    EXPECT_EQ(events[1], Note(0, 0x90, 0x3E, 0x7F));
+    EXPECT_EQ(events[5], Note(0, 0x90, 0x40, 0x7F));
+}
+
+TEST(SmfRunningStatus, ADataByteWithNoStatusCutsTheTrack) {
+    SmfContent content = Parsed(SingleTrackFile(WithEnd({0x00, 0x3C, 0x7F})));
+    ASSERT_EQ(content.tracks.size(), 1u);
+    EXPECT_TRUE(content.tracks[0].events.empty());
+    EXPECT_EQ(content.problem,
+              "unexpected byte 0x3C at 23 in track 0 (data byte with no running status)");
+}
+
+TEST(SmfMetaEvents, StayOutOfTheTracksAndKeepTheirTime) {
+    // Text at 10, note at 15, marker at 20, note at 20: absolute times are kept.
+    const auto events = OnlyTrack(WithEnd({0x0A, 0xFF, 0x01, 0x01, 'a', 0x05, 0x90, 0x3C, 0x7F,
+                                           0x05, 0xFF, 0x06, 0x00, 0x00, 0x80, 0x3C, 0x00}));
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(AbsoluteTimes(events), (std::vector<uint32_t>{15, 20}));
+}
+
+TEST(SmfMetaEvents, TempoBecomesATempoRecordAndZeroTempoIsDropped) {
+    const auto events = OnlyTrack(WithEnd({0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,  // 500000
+                                           0x08, 0xFF, 0x51, 0x03, 0x00, 0x00, 0x00,  // tempo 0
+                                           0x02, 0xFF, 0x51, 0x03, 0xFF, 0xFF, 0xFF}));
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_TRUE(midilib::IsTempoEvent(events[0]));
+    EXPECT_EQ(midilib::TempoOf(events[0]), 500000u);
+    EXPECT_EQ(events[1].time, 10u);  // the dropped tempo's delta is kept
+    EXPECT_EQ(midilib::TempoOf(events[1]), midilib::kMaxEncodedTempo);
+}
+
+TEST(SmfMetaEvents, EndOfTrackEndsTheTrack) {
+    Bytes body = {0x00, 0x90, 0x3C, 0x7F};
+    Append(body, kEndOfTrack);
+    Append(body, {0x00, 0x90, 0x3E, 0x7F});  // after the end: not part of the track
+    SmfContent content = Parsed(SingleTrackFile(body));
+    EXPECT_EQ(content.tracks[0].events.size(), 1u);
+    EXPECT_EQ(content.problem, "");
+}
+
+TEST(SmfMetaEvents, TheFirstOfEachTypeIsKept) {
+    SmfContent content = Parsed(SingleTrackFile(WithEnd(
+        {0x00, 0xFF, 0x03, 0x02, 'A', 'B', 0x00, 0xFF, 0x03, 0x01, 'C', 0x00, 0xFF, 0x7F, 0x00})));
+    const auto& metas = content.tracks[0].metas;
+    ASSERT_EQ(metas.size(), 3u);  // name, sequencer-specific, end-of-track
+    EXPECT_EQ(metas[0].type, 3);
+    EXPECT_EQ(std::string(content.bytes.begin() + metas[0].offset,
+                          content.bytes.begin() + metas[0].offset + metas[0].length),
+              "AB");
+    EXPECT_EQ(metas[1].type, 0x7F);
+    EXPECT_EQ(metas[1].length, 0u);
+}
+
+TEST(SmfSysex, AMessageBecomesOneRecordPerByte) {
+    const auto events = OnlyTrack(WithEnd({0x05, 0xF0, 0x03, 0x43, 0x10, 0xF7}));
+    ASSERT_EQ(events.size(), 4u);
+    EXPECT_EQ(events[0], (MidiEvent{5, 0xF0, 0xF0, 0, 0}));
+    EXPECT_EQ(events[1], (MidiEvent{0, 0xF0, 0x43, 0, 0}));
+    EXPECT_EQ(events[2], (MidiEvent{0, 0xF0, 0x10, 0, 0}));
+    EXPECT_EQ(events[3], (MidiEvent{0, 0xF0, 0xF7, 1, 0}));
+}
+
+TEST(SmfSysex, ContinuationPacketsKeepTheirDeltas) {
+    const auto events =
+        OnlyTrack(WithEnd({0x00, 0xF0, 0x02, 0x43, 0x12, 0x30, 0xF7, 0x02, 0x00, 0xF7}));
+    ASSERT_EQ(events.size(), 5u);
+    EXPECT_EQ(events[2], (MidiEvent{0, 0xF0, 0x12, 1, 0}));  // last byte of the first packet
+    EXPECT_EQ(events[3], (MidiEvent{0x30, 0xF0, 0x00, 0, 0}));
+    EXPECT_EQ(events[4], (MidiEvent{0, 0xF0, 0xF7, 1, 0}));
+}
+
+TEST(SmfSysex, AnEscapePacketCarriesItsBytes) {
+    const auto events = OnlyTrack(WithEnd({0x01, 0xF7, 0x02, 0xF3, 0x01}));
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0], (MidiEvent{1, 0xF7, 0xF3, 0, 0}));
+    EXPECT_EQ(events[1], (MidiEvent{0, 0xF7, 0x01, 1, 0}));
+}
+
+TEST(SmfSysex, AnEscapeStartingWithF0OpensAMessage) {
+    const auto events = OnlyTrack(WithEnd({0x00, 0xF7, 0x03, 0xF0, 0x7E, 0xF7}));
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0].status, midilib::kSysexStatus);
+    EXPECT_EQ(events[0].data1, 0xF0);
+    EXPECT_EQ(events[2].data1, 0xF7);
+}
+
+TEST(SmfSysex, MessagesThatWouldLeaveARunOpenAreDropped) {
+    // Unterminated before a note; a message with a status byte inside; an escape holding F7.
+    SmfContent content = Parsed(SingleTrackFile(
+        WithEnd({0x02, 0xF0, 0x02, 0x43, 0x10, 0x03, 0x90, 0x3C, 0x7F, 0x01, 0xF0, 0x03,
+                 0x43, 0x90, 0xF7, 0x01, 0xF7, 0x01, 0xF7, 0x01, 0x80, 0x3C, 0x00})));
+    const auto& events = content.tracks[0].events;
+    for (const MidiEvent& e : events) {
+        EXPECT_NE(e.data1, 0xF0);
+        EXPECT_NE(e.data1, 0xF7);
+    }
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(AbsoluteTimes(events), (std::vector<uint32_t>{5, 8}));
+    EXPECT_EQ(content.problem,
+              "unterminated system-exclusive message at byte 23 in track 0 dropped");
+}
+
+TEST(SmfSysex, AnUnterminatedMessageAtTheEndIsDropped) {
+    const auto events = OnlyTrack(WithEnd({0x00, 0x90, 0x3C, 0x7F, 0x00, 0xF0, 0x01, 0x43}));
+    EXPECT_EQ(events.size(), 1u);
+}
+
+TEST(SmfTruncatedTrack, KeepsWhatWasRead) {
+    // The chunk ends in the middle of the second note.
+    Bytes file = Header(0, 1, 96);
+    Append(file, Track({0x00, 0x90, 0x3C, 0x7F, 0x10, 0x90, 0x3E}));
+    SmfContent content = Parsed(file);
+    ASSERT_EQ(content.tracks[0].events.size(), 1u);
+    EXPECT_EQ(content.problem, "truncated track 0 at byte 29");
+}
+
+TEST(SmfTruncatedTrack, AChunkLongerThanTheFileKeepsWhatIsThere) {
+    Bytes file = Header(1, 2, 96);
+    Append(file, Track(WithEnd({0x00, 0x90, 0x3C, 0x7F})));
+    Append(file, Chunk("MTrk", {0x00, 0x91, 0x3C, 0x7F, 0x00, 0x91}, 100));
+    SmfContent content = Parsed(file);
+    ASSERT_EQ(content.tracks.size(), 2u);
+    EXPECT_EQ(content.tracks[0].events.size(), 1u);
+    EXPECT_EQ(content.tracks[1].events.size(), 1u);
+    EXPECT_EQ(content.problem, "truncated track 1 at byte " + std::to_string(file.size()));
+}
+
+TEST(SmfTruncatedTrack, AMetaLengthPastTheEndKeepsWhatCameBefore) {
+    SmfContent content =
+        Parsed(SingleTrackFile({0x00, 0x90, 0x3C, 0x7F, 0x00, 0xFF, 0x03, 0x40, 'a'}));
+    EXPECT_EQ(content.tracks[0].events.size(), 1u);
+    EXPECT_TRUE(content.tracks[0].metas.empty());
+    EXPECT_EQ(content.problem, "truncated track 0 at byte 31");
+}
+
+TEST(SmfChunkLength, PastTheEndIsRefused) {
+    Bytes header = {'M', 'T', 'h', 'd', 0, 0, 0, 60, 0, 0, 0, 1, 0, 96};
+    EXPECT_EQ(Refusal(header), "truncated header (its length passes the end of the file)");
+    Bytes unknown = Header(0, 1, 96);
+    Append(unknown, Chunk("XFIH", {1, 2, 3}, 1000));
+    EXPECT_EQ(Refusal(unknown),
+              "no track chunk found: chunk length past the end of the file at byte 14");
+}
+
+TEST(SmfFaults, CutTheTrackWithTheBytePosition) {
+    struct Case {
+        Bytes body;
+        size_t kept;
+        std::string problem;
+    };
+    const std::vector<Case> cases = {
+        {{0x00, 0x90, 0x3C, 0x7F, 0x00, 0xF4}, 1, "unexpected byte 0xF4 at 27 in track 0"},
+        {{0x00, 0x90, 0x3C, 0x7F, 0x00, 0xF8}, 1, "unexpected byte 0xF8 at 27 in track 0"},
+        {{0x00, 0x90, 0x3C, 0x7F, 0x00, 0x90, 0x9F, 0x10},
+         1,
+         "unexpected byte 0x9F at 28 in track 0"},
+        {{0x00, 0x90, 0x3C, 0x7F, 0x81, 0x81, 0x81, 0x81, 0x00, 0x3C, 0x00},
+         1,
+         "variable-length quantity longer than 4 bytes at byte 26 in track 0"},
+    };
+    for (const Case& c : cases) {
+        SmfContent content = Parsed(SingleTrackFile(WithEnd(c.body)));
+        EXPECT_EQ(content.tracks[0].events.size(), c.kept) << c.problem;
+        EXPECT_EQ(content.problem, c.problem);
+    }
+}
+
+TEST(SmfFaults, ATimePastTheLargestTickCutsTheTrackInsteadOfWrapping) {
+    Bytes body;
+    for (int i = 0; i < 16; ++i)
+        Append(body, {0xFF, 0xFF, 0xFF, 0x7F, 0x90, 0x3C, 0x7F});
+    Append(body, {0x0F, 0x3E, 0x7F});  // exactly 2^32 - 1
+    Append(body, {0x01, 0x40, 0x7F});  // one tick too far
+    SmfContent content = Parsed(SingleTrackFile(WithEnd(body)));
+    const auto& events = content.tracks[0].events;
+    ASSERT_EQ(events.size(), 17u);
+    EXPECT_EQ(AbsoluteTimes(events).back(), 0xFFFFFFFFu);
+    EXPECT_EQ(content.problem, "track 0 passes the largest tick time (2^32 - 1) at byte 137");
+}
+
+TEST(SmfHeader, RefusesWhatItCannotRead) {
+    EXPECT_EQ(Refusal({}), "not a MIDI file");
+    EXPECT_EQ(Refusal({'M', 'T'}), "truncated header");
+    EXPECT_EQ(Refusal({'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0}), "truncated header");
+    EXPECT_EQ(Refusal({'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A', 'V', 'E'}),
+              "not a MIDI file (a RIFF file that is not RMID)");
+    EXPECT_EQ(Refusal({'M', 'T', 'h', 'd', 0, 0, 0, 2, 0, 0, 0, 1, 0, 96}),
+              "header chunk too short (2 bytes)");
+    EXPECT_EQ(Refusal(Header(3, 1, 96)), "unknown MIDI file format 3");
+    EXPECT_EQ(Refusal(Header(1, 1, 0xE728)), "SMPTE time division is not supported");
+    EXPECT_EQ(Refusal(Header(1, 1, 0)), "time division of 0 ticks per beat");
+    EXPECT_EQ(Refusal(Header(1, 0, 96)), "the file declares no tracks");
+    EXPECT_EQ(Refusal(Header(1, 2, 96)), "no track chunk found");
+}
+
+TEST(SmfHeader, ManyDeclaredTracksGiveTheTracksPresent) {
+    Bytes file = Header(1, 65535, 96);
+    Append(file, Track(kEndOfTrack));
+    SmfContent content = Parsed(file);
+    EXPECT_EQ(content.tracks.size(), 1u);
+    EXPECT_EQ(content.declaredTracks, 65535);
+    EXPECT_EQ(content.problem, "only 1 of 65535 declared tracks present");
+}
+
+TEST(SmfChunks, UnknownChunksAreSkippedAndRmidIsAccepted) {
+    Bytes smf = Header(2, 2, 480);
+    Append(smf, Chunk("XFIH", {1, 2, 3, 4, 5}));
+    Append(smf, Track(WithEnd({0x00, 0x90, 0x3C, 0x7F})));
+    Append(smf, Track(WithEnd({0x00, 0x91, 0x3C, 0x7F})));
+    Bytes riff = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'R', 'M', 'I', 'D',
+                  'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};
+    Bytes data = {'d', 'a', 't', 'a', uint8_t(smf.size()), 0, 0, 0};
+    Append(riff, data);
+    Append(riff, smf);
+    for (const Bytes& file : {smf, riff}) {
+        SmfContent content = Parsed(file);
+        EXPECT_EQ(content.format, 2);
+        EXPECT_EQ(content.ticksPerBeat, 480);
+        ASSERT_EQ(content.tracks.size(), 2u);
+        EXPECT_EQ(content.tracks[1].events[0].status, 0x91);
+        EXPECT_EQ(content.problem, "");
+    }
+}
+
+TEST(SmfFaults, TheRecordLimitCutsTheTrack) {
+    const Bytes file = SingleTrackFile(WithEnd({0x00, 0x90, 0x3C, 0x7F, 0x00, 0xF0, 0x01, 0xF7}));
+    midilib::SmfTrackParser parser(file, 22, file.size(), false, 0, 2);
+    const auto track = parser.Parse();
+    EXPECT_EQ(track.events.size(), 1u);  // the message would not fit: it is not kept in part
+    EXPECT_EQ(parser.Problem(), "track 0 has too many events at byte 30");
+    EXPECT_EQ(CheckRecords(track.events), "");
+}
