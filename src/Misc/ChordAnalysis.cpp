@@ -1,0 +1,313 @@
+#include "Misc/ChordAnalysis.h"
+
+#include <array>
+#include <cassert>
+#include <cstring>
+
+#include "Misc/ChordDiagram.h"
+#include "Misc/LogStream.h"
+#include "Misc/LogText.h"
+#include "Misc/notelist.h"
+#include "midi/CMidiOut.h"
+#include "midi/CMidiTrack.h"
+#include "settings/UserSettings.h"
+
+ChordTimeline chordTimeline;
+std::vector<MonitoredEvent> monitoredEvents;
+
+namespace {
+
+constexpr uint8_t kRunOpens = 0xF0;
+constexpr uint8_t kRunCloses = 0xF7;
+
+// The system-exclusive run of the walk: while open, only `track` is walked.
+struct RunState {
+    bool open = false;
+    std::size_t track = 0;
+};
+
+// The pitch classes of soundingNotes, kept up to date from the list's size: an update adds or
+// removes at most the one node of its note, and an all-notes-off empties the list. This gives the
+// set that Chord(soundingNotes) would build without walking the list after every event.
+class SoundingSet {
+  public:
+    SoundingSet() {
+        for (int note = soundingNotes.First(); note >= 0; note = soundingNotes.Next())
+            Add(note % 12);
+    }
+
+    Chord Apply(const MidiEvent& e) {
+        const std::size_t before = soundingNotes.Size();
+        soundingNotes.Update(e);
+        const std::size_t after = soundingNotes.Size();
+        if (after == 0) {
+            counts.fill(0);
+            set = 0;
+        } else if (after > before) {
+            Add(e.data1 % 12);
+        } else if (after < before) {
+            const int p = e.data1 % 12;
+            if (--counts[static_cast<std::size_t>(p)] == 0) set &= ~(1 << p);
+        }
+        const Chord chord(set);
+        assert(chord == Chord(soundingNotes));
+        return chord;
+    }
+
+  private:
+    void Add(int p) {
+        ++counts[static_cast<std::size_t>(p)];
+        set |= 1 << p;
+    }
+
+    std::array<uint32_t, 12> counts{};
+    int set = 0;  // the pitch classes whose count is not 0
+};
+
+// The channels, tracks and transposition that the pass reads once, when it starts, and the
+// recording of the monitored events.
+class Selection {
+  public:
+    Selection() : amount(UserSettings.transposeAmount) {
+        for (int c = 0; c < kMidiChannels; ++c)
+            if (UserSettings.monitoredChannels[static_cast<std::size_t>(c)] != 0)
+                channelMask |= 1u << c;
+    }
+
+    // Records `e` of track `k` when it is a note event of a monitored channel and track.
+    void Observe(const MidiEvent& e, std::size_t k) {
+        if ((channelMask & (1u << (e.status & 0x0F))) == 0) return;
+        const auto position = static_cast<int64_t>(k);
+        if (!TrackFlag(UserSettings.monitoredTracks, position)) return;
+        const int kind = e.status >> 4;
+        const bool noteEvent = kind == 0x9 || kind == 0x8;
+        if (!noteEvent && e.status != kAllNotesOffStatus) return;
+
+        MonitoredEvent record;
+        record.time = e.time;
+        record.event = e;
+        record.trackIndex = static_cast<int32_t>(k);
+        if (noteEvent && amount != 0 && TrackFlag(UserSettings.transposedTracks, position))
+            record.event.data1 = TransposeNote(e.data1, amount);
+        record.chord = sounding.Apply(record.event);
+        monitoredEvents.push_back(record);
+    }
+
+  private:
+    uint32_t channelMask = 0;
+    int32_t amount = 0;
+    SoundingSet sounding;
+};
+
+// The walk over every track's events in merged order, one window at a time. A window holds the
+// next kMergeBlockEvents events of every track (fewer at its end, none when it is muted); the
+// fields of each TrackPlayState follow the window: blockCount is what the window holds,
+// blockIndex what the window has walked, trackIndex where the window began. The events are kept
+// in one ring of kMergeBlockEvents per track that each window tops up with a block read of just
+// the events the previous window walked, so nothing is read twice.
+class Walker {
+  public:
+    explicit Walker(std::vector<TrackPlayState>& trackStates)
+        : states(trackStates), windows(trackStates.size()), nextTime(trackStates.size()) {}
+
+    void Run(Selection& selection) {
+        bool stop = false;
+        while (!stop) {
+            LoadWindow();
+            for (uint32_t step = 0; step < kMergeBlockEvents; ++step) {
+                std::size_t k = 0;
+                const Choice choice = ChooseTrack(k);
+                if (choice == Choice::EndWalk) stop = true;
+                if (choice != Choice::Track) break;
+                Step(k, selection);
+            }
+            for (TrackPlayState& s : states)
+                s.trackIndex += s.blockIndex;
+        }
+    }
+
+  private:
+    // Sorts after every real time: the track has nothing left in its window.
+    static constexpr uint64_t kNoEvent = UINT64_MAX;
+    enum class Choice { Track, EndWindow, EndWalk };
+
+    // The unwalked events of one track's window, oldest at `head`.
+    struct Window {
+        std::vector<MidiEvent> ring;
+        uint32_t head = 0;
+        uint32_t held = 0;
+
+        const MidiEvent& Next() const { return ring[head]; }
+    };
+
+    void Refresh(std::size_t i) {
+        nextTime[i] = windows[i].held > 0 ? windows[i].Next().time : kNoEvent;
+    }
+
+    // Reads the events that follow the window's content until it holds kMergeBlockEvents.
+    void TopUp(std::size_t i) {
+        TrackPlayState& s = states[i];
+        Window& w = windows[i];
+        uint32_t n = kMergeBlockEvents - w.held;
+        const std::vector<MidiEvent> block = s.track->GetEventBlock(s.trackIndex + w.held, n);
+        if (n == 0) return;
+        if (w.ring.empty()) w.ring.resize(kMergeBlockEvents);
+        for (uint32_t j = 0; j < n; ++j)
+            w.ring[(w.head + w.held + j) % kMergeBlockEvents] = block[j];
+        w.held += n;
+    }
+
+    // Starts a window on every track. The first event of each window is tested for a run as if
+    // the step before it had looked at it; a run left open carries over.
+    void LoadWindow() {
+        for (std::size_t i = 0; i < states.size(); ++i) {
+            TrackPlayState& s = states[i];
+            Window& w = windows[i];
+            if (w.held < kMergeBlockEvents) TopUp(i);
+            s.blockCount = w.held;
+            s.blockIndex = 0;
+            Refresh(i);
+            if (w.held == 0) continue;
+            const uint8_t first = w.Next().data1;
+            if (first == kRunOpens) {
+                s.inSysex = 1;
+            } else if (first == kRunCloses) {
+                s.inSysex = 0;
+                if (run.open && run.track == i) run.open = false;
+            }
+            if (s.inSysex != 0) run = RunState{true, i};
+        }
+    }
+
+    // The run's track while a run is open, else the track with the earliest next event (the
+    // lowest position on equal times).
+    Choice ChooseTrack(std::size_t& k) {
+        if (run.open) {
+            TrackPlayState& s = states[run.track];
+            if (windows[run.track].held > 0) {
+                k = run.track;
+                return Choice::Track;
+            }
+            // A full window may be followed by more events: the next window reads on.
+            if (s.blockCount == kMergeBlockEvents) return Choice::EndWindow;
+            // The run's track has ended without closing its run; the other tracks go on.
+            s.inSysex = 0;
+            run.open = false;
+        }
+        // Strictly earlier replaces, so the lowest position wins on equal times. Written
+        // without branches: the choice is unpredictable, the scan short.
+        uint64_t earliest = kNoEvent;
+        std::size_t choice = 0;
+        for (std::size_t i = 0; i < nextTime.size(); ++i) {
+            const bool earlier = nextTime[i] < earliest;
+            earliest = earlier ? nextTime[i] : earliest;
+            choice = earlier ? i : choice;
+        }
+        k = choice;
+        return earliest == kNoEvent ? Choice::EndWalk : Choice::Track;
+    }
+
+    // Analyses the next event of track k; the event after it in the window decides the run.
+    void Step(std::size_t k, Selection& selection) {
+        TrackPlayState& s = states[k];
+        Window& w = windows[k];
+        selection.Observe(w.Next(), k);
+        w.head = (w.head + 1) % kMergeBlockEvents;
+        --w.held;
+        ++s.blockIndex;
+        if (w.held > 0) {
+            const uint8_t next = w.Next().data1;
+            if (next == kRunOpens) {
+                s.inSysex = 1;
+                run = RunState{true, k};
+            } else if (next == kRunCloses) {
+                s.inSysex = 0;
+                run.open = false;
+            }
+        }
+        Refresh(k);
+    }
+
+    std::vector<TrackPlayState>& states;
+    std::vector<Window> windows;
+    std::vector<uint64_t> nextTime;
+    RunState run;
+};
+
+bool SameText(const char* a, const char* b) {
+    if (a == nullptr || b == nullptr) return a == b;
+    return std::strcmp(a, b) == 0;
+}
+
+// The texts of the last recognised chord; absent until one is found.
+struct ChordTexts {
+    const char* root = nullptr;
+    const char* abbreviation = nullptr;
+    const char* name = nullptr;
+
+    friend bool operator==(const ChordTexts& x, const ChordTexts& y) {
+        return SameText(x.root, y.root) && SameText(x.abbreviation, y.abbreviation) &&
+               SameText(x.name, y.name);
+    }
+};
+
+void WriteMonitoredEvents() {
+    WriteMonitoredEventsHeading(LogStream);
+    int32_t number = 0;
+    for (const MonitoredEvent& record : monitoredEvents) {
+        ++number;
+        if (record.chord.IsEmpty()) continue;  // silence is counted, not listed
+        WriteMonitoredEventLine(LogStream, number, record.time, record.event.MessageWord());
+    }
+}
+
+void RebuildTimeline() {
+    chordTimeline.Clear();
+    const bool logChords = UserSettings.logChords != 0;
+    if (logChords) WriteRecognizedChordsHeading(LogStream);
+    ChordTexts last;
+    for (const MonitoredEvent& record : monitoredEvents) {
+        ChordTexts found;
+        const FingeringList* fingerings = nullptr;
+        if (!LookupChord(record.chord, found.abbreviation, found.name, fingerings, found.root))
+            continue;  // neither a new chord nor the end of the last one
+        if (found == last) continue;
+        if (logChords) {
+            WriteChordEntryLine(LogStream, record.time, found.root, found.abbreviation, found.name);
+            WriteChord(LogStream, record.chord);
+            LogStream << "\n";
+        }
+        last = found;
+        chordTimeline.Append(record.time, record.chord);
+    }
+}
+
+}  // namespace
+
+void CMidiOut::AnalyzeChords() {
+    // The records' storage is kept for the next pass, which usually needs as much.
+    monitoredEvents.clear();
+    Selection selection;
+    Walker(states).Run(selection);
+
+    if (UserSettings.loggingEnabled != 0) {
+        WriteFileHeaderSection(LogStream, UserSettings, GetNumTracks(), [this](int32_t t) {
+            return states[static_cast<std::size_t>(t)].track->GetName();
+        });
+        if (UserSettings.logNotes != 0) WriteMonitoredEvents();
+    }
+
+    RebuildTimeline();
+
+    for (TrackPlayState& s : states) {
+        s.trackIndex = 0;
+        s.blockIndex = 0;
+        s.inSysex = 0;
+        s.blockCount = kMergeBlockEvents;
+        s.block = std::vector<MidiEvent>();
+    }
+    if (UserSettings.logMidiEvents != 0) WriteSentEventsHeading(LogStream);
+    lastTime = 0;
+    outCount = 0;
+    sendIndex = 0;
+}
