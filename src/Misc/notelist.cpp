@@ -9,8 +9,14 @@ namespace {
 
 // The line number that the out-of-memory report carries.
 constexpr int kOutOfMemoryErrorLine = 89;
+// Room for this many sounding notes before the array first grows.
+constexpr std::size_t kReservedNotes = 64;
 
 }  // namespace
+
+NoteList::NoteList() {
+    nodes.reserve(kReservedNotes);
+}
 
 NoteList& NoteList::Update(const MidiEvent& event) {
     if (IsAllNotesOff(event)) {
@@ -24,18 +30,18 @@ NoteList& NoteList::Update(const MidiEvent& event) {
 }
 
 int NoteList::First() {
-    cursor = nodes.begin();
-    return cursor == nodes.end() ? -1 : cursor->note;
+    cursor = 0;
+    return cursor < nodes.size() ? nodes[cursor].note : -1;
 }
 
 int NoteList::Next() {
-    if (cursor != nodes.end()) ++cursor;
-    return cursor == nodes.end() ? -1 : cursor->note;
+    if (cursor < nodes.size()) ++cursor;
+    return cursor < nodes.size() ? nodes[cursor].note : -1;
 }
 
 void NoteList::Clear() {
     nodes.clear();
-    cursor = nodes.end();
+    cursor = 0;
 }
 
 void NoteList::Insert(int note, int channel) {
@@ -46,6 +52,7 @@ void NoteList::Insert(int note, int channel) {
     }
     try {
         nodes.insert(position, NoteNode{note, channel});
+        cursor = nodes.size();
     } catch (const std::bad_alloc&) {
         std::cerr << "fatal error line " << kOutOfMemoryErrorLine << " file " << __FILE__ << "\n";
     }
@@ -54,8 +61,8 @@ void NoteList::Insert(int note, int channel) {
 void NoteList::Remove(int note, int channel) {
     for (auto it = nodes.begin(); it != nodes.end(); ++it) {
         if (it->note == note && it->channel == channel) {
-            if (cursor == it) cursor = nodes.end();
             nodes.erase(it);
+            cursor = nodes.size();
             return;
         }
     }

@@ -8,13 +8,17 @@
 //
 // First / Next iterate over the note numbers in that order, once per (note, channel) node, and
 // return -1 at the end (and keep returning -1). An iteration is meant to start with First after an
-// Update; if an Update removes the node the cursor stands on, the cursor is reset to the end, so a
-// stale Next returns -1 instead of touching a removed node.
+// Update; an Update that changes the list puts the cursor at the end, so a stale Next returns -1
+// instead of reading a moved or removed node.
+//
+// The notes live in one contiguous array in list order: few notes sound at once, and an insert or
+// a removal shifts a handful of 8-byte nodes instead of allocating one.
 //
 // soundingNotes is the one list that the chord analysis follows; it lives for the whole run and is
 // emptied only by an all-notes-off event or by Clear (when a file is opened).
 
-#include <list>
+#include <cstddef>
+#include <vector>
 
 #include "midi/MidiEvent.h"
 
@@ -38,7 +42,7 @@ struct NoteNode {
 
 class NoteList {
   public:
-    NoteList() = default;
+    NoteList();
     NoteList(const NoteList&) = delete;
     NoteList& operator=(const NoteList&) = delete;
 
@@ -54,8 +58,8 @@ class NoteList {
     void Insert(int note, int channel);
     void Remove(int note, int channel);
 
-    std::list<NoteNode> nodes;
-    std::list<NoteNode>::iterator cursor = nodes.end();
+    std::vector<NoteNode> nodes;
+    std::size_t cursor = 0;  // == nodes.size() at the end
 };
 
 extern NoteList soundingNotes;
