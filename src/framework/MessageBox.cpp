@@ -1,0 +1,57 @@
+#include "framework/MessageBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include "framework/CWinApp.h"
+
+namespace {
+
+// The test hook; empty for real boxes.
+MessageBoxHandler& Handler() {
+    static MessageBoxHandler handler;
+    return handler;
+}
+
+QMessageBox::Icon IconOf(unsigned type) {
+    switch (type & MB_ICONMASK) {
+        case MB_ICONERROR:
+            return QMessageBox::Critical;
+        case MB_ICONWARNING:
+            return QMessageBox::Warning;
+        case MB_ICONINFORMATION:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
+    }
+}
+
+}  // namespace
+
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
+    return std::exchange(Handler(), std::move(handler));
+}
+
+int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned type) {
+    const MessageBoxRequest request{owner, text, caption, type};
+    if (Handler()) return Handler()(request);
+    QMessageBox box(IconOf(type), caption, text, QMessageBox::Ok, owner);
+    box.exec();
+    return IDOK;
+}
+
+int AfxMessageBox(const QString& text, unsigned type) {
+    const CWinApp* app = AfxGetApp();
+    return MessageBox(QApplication::activeWindow(), text,
+                      app ? app->GetAppTitle() : QStringLiteral("Tabulon"), type);
+}
+
+MessageBoxCapture::MessageBoxCapture()
+    : previous_(SetMessageBoxHandler([this](const MessageBoxRequest& request) {
+          boxes_.push_back(request);
+          return IDOK;
+      })) {}
+
+MessageBoxCapture::~MessageBoxCapture() {
+    SetMessageBoxHandler(std::move(previous_));
+}
