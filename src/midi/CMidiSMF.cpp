@@ -98,35 +98,49 @@ int CMidiSMF::ReadTrack(CMidiTrack* track) {
     if (mode != 'r' || !isOpen || tracks.empty()) return 0;
     const int position = PositionOf(track);
     if (position < 0) return 0;
+    return ReadTrackAt(track, static_cast<uint32_t>(position));
+}
 
-    std::vector<MidiEvent> storage = std::move(track->GetEventStorage());
-    uint32_t n = 0;
-    for (;;) {
-        const uint32_t capacity = static_cast<uint32_t>(storage.size());
-        if (capacity - n < kReadChunk) {
-            // Grow by the events read so far; at least enough for one more chunk when the
-            // storage started out smaller than a chunk.
-            const uint32_t growth = std::max(n, kReadChunk - (capacity - n));
-            storage.resize(size_t{capacity} + growth);  // new slots are zero events
+int CMidiSMF::ReadTrackAt(CMidiTrack* track, uint32_t position) {
+    // The first chunk goes to a scratch buffer, so that a track with no events takes no storage:
+    // a file of thousands of empty tracks must not cost 64 KiB for each.
+    thread_local std::vector<MidiEvent> firstChunk(kReadChunk);
+    uint32_t n = std::min(ReadSMF(hSMF, position, firstChunk.data(), kReadChunk), kReadChunk);
+    if (n == 0) {
+        track->Clear();
+    } else {
+        std::vector<MidiEvent> storage = std::move(track->GetEventStorage());
+        GrowForNextChunk(storage, 0);
+        std::copy_n(firstChunk.begin(), n, storage.begin());
+        for (;;) {
+            GrowForNextChunk(storage, n);
+            const uint32_t k =
+                std::min(ReadSMF(hSMF, position, storage.data() + n, kReadChunk), kReadChunk);
+            n += k;
+            if (k == 0) break;
         }
-        const uint32_t k =
-            std::min(ReadSMF(hSMF, static_cast<uint32_t>(position), storage.data() + n, kReadChunk),
-                     kReadChunk);
-        n += k;
-        if (k == 0) break;
+        track->SetEventStorage(std::move(storage), n);
     }
-    track->SetEventStorage(std::move(storage), n);
-
     if (LogStream.is_open()) WriteTrackReadLine(LogStream, position, track->GetName(), n);
     return n > 0 ? 1 : 0;
+}
+
+void CMidiSMF::GrowForNextChunk(std::vector<MidiEvent>& storage, uint32_t n) {
+    const uint32_t capacity = static_cast<uint32_t>(storage.size());
+    if (capacity - n < kReadChunk) {
+        // Grow by the events read so far; at least enough for one more chunk when the storage
+        // started out smaller than a chunk.
+        const uint32_t growth = std::max(n, kReadChunk - (capacity - n));
+        storage.resize(size_t{capacity} + growth);  // new slots are zero events
+    }
 }
 
 int CMidiSMF::ReadAllTracks() {
     if (mode != 'r' || !isOpen || tracks.empty()) return 0;
     RewindSMF(hSMF);
-    for (CMidiTrack* track : tracks) {
-        track->Clear();
-        ReadTrack(track);
+    for (size_t position = 0; position < tracks.size(); ++position) {
+        tracks[position]->Clear();
+        ReadTrackAt(tracks[position], static_cast<uint32_t>(position));
     }
     const CMidiTrack* first = tracks.front();
     if (first->output && first->output->GetSync())

@@ -24,6 +24,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "midi/MidiEvent.h"
+
 class CMidiTrack;
 
 class CMidiSMF {
@@ -67,6 +69,9 @@ class CMidiSMF {
   private:
     // Position of the track in the list, or -1.
     int PositionOf(const CMidiTrack* track) const;
+    int ReadTrackAt(CMidiTrack* track, uint32_t position);
+    // Makes room for one more chunk after the n events read, by the reader's growth rule.
+    static void GrowForNextChunk(std::vector<MidiEvent>& storage, uint32_t n);
 
     uint32_t hSMF = 0;
     int isOpen = 0;

@@ -12,7 +12,7 @@ constexpr uint8_t kTrackNameMeta = 3;
 
 }  // namespace
 
-CMidiTrack::CMidiTrack() : events(kTrackGrowth) {}
+CMidiTrack::CMidiTrack() = default;
 
 CMidiTrack::~CMidiTrack() {
     if (owner != nullptr) {
@@ -103,8 +103,19 @@ void CMidiTrack::SetName(const char* text) {
     }
 }
 
+void CMidiTrack::TakeStorage() {
+    if (events.size() < capacity) events.resize(capacity);  // new slots are zero events
+}
+
+std::vector<MidiEvent>& CMidiTrack::GetEventStorage() {
+    TakeStorage();
+    ForgetCachedTime();
+    return events;
+}
+
 void CMidiTrack::SetEventStorage(std::vector<MidiEvent> storage, uint32_t storedCount) {
     events = std::move(storage);
+    capacity = static_cast<uint32_t>(std::min<size_t>(events.size(), UINT32_MAX));
     // The count can never claim more events than the array holds.
     count = static_cast<uint32_t>(std::min<size_t>(storedCount, events.size()));
     cursor = 0;
@@ -124,15 +135,18 @@ const MidiEvent* CMidiTrack::GetNextEvent() {
 
 bool CMidiTrack::InsertEvent(const MidiEvent& event, int64_t index) {
     if (index < -1 || index > int64_t{count} || count == UINT32_MAX) return false;
-    if (count >= events.size()) {
-        const size_t grown = std::min<size_t>(events.size() + kTrackGrowth, UINT32_MAX);
-        try {
-            events.resize(grown);  // new slots are value-initialised: zero-filled
-        } catch (const std::bad_alloc&) {
-            return false;
-        } catch (const std::length_error&) {
-            return false;
-        }
+    const uint32_t before = capacity;
+    if (count >= capacity)
+        capacity = static_cast<uint32_t>(
+            std::min<uint64_t>(uint64_t{capacity} + kTrackGrowth, UINT32_MAX));
+    try {
+        TakeStorage();
+    } catch (const std::bad_alloc&) {
+        capacity = before;
+        return false;
+    } catch (const std::length_error&) {
+        capacity = before;
+        return false;
     }
     const uint32_t at = index == -1 ? count : static_cast<uint32_t>(index);
     std::copy_backward(events.begin() + at, events.begin() + count, events.begin() + count + 1);

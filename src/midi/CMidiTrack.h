@@ -8,10 +8,12 @@
 // A track is linked to at most one file object (`owner`) and one output object (`output`); both
 // list their tracks, and a track that is destroyed takes itself out of both lists.
 //
-// The array starts with kTrackGrowth zero-filled slots and grows by kTrackGrowth (new slots
-// zero-filled); it is never shrunk. Block reads cost time linear in the block: the absolute time
-// of the last block's end is cached, so reading a whole track block by block is linear in its
-// length. Results are those of summing the deltas from the start (unsigned 32-bit, wrapping).
+// The array has kTrackGrowth zero-filled slots to start with and grows by kTrackGrowth (new slots
+// zero-filled); it is never shrunk. Its memory is taken when the track first stores events or
+// hands its array out, so a file of many empty tracks costs no storage for them. Block reads cost
+// time linear in the block: the absolute time of the last block's end is cached, so reading a whole
+// track block by block is linear in its length. Results are those of summing the deltas from the
+// start (unsigned 32-bit, wrapping).
 
 #include <cstdint>
 #include <optional>
@@ -26,7 +28,7 @@ class CMidiOut;
 constexpr uint32_t kTrackGrowth = 8192;
 
 class CMidiTrack {
-public:
+  public:
     CMidiTrack();
     ~CMidiTrack();
     CMidiTrack(const CMidiTrack&) = delete;
@@ -48,11 +50,8 @@ public:
 
     // The array and its capacity (its size), for the file reader, which may grow it. Handing it
     // out forgets the cached running time, so changes made through it must precede the next read.
-    std::vector<MidiEvent>& GetEventStorage() {
-        ForgetCachedTime();
-        return events;
-    }
-    uint32_t GetCapacity() const { return static_cast<uint32_t>(events.size()); }
+    std::vector<MidiEvent>& GetEventStorage();
+    uint32_t GetCapacity() const { return capacity; }
     // Adopts `storage` (its size is the capacity) holding `count` events; cursor 0.
     void SetEventStorage(std::vector<MidiEvent> storage, uint32_t count);
     void Clear();
@@ -72,10 +71,13 @@ public:
     CMidiSMF* owner = nullptr;
     CMidiOut* output = nullptr;
 
-private:
+  private:
     void ForgetCachedTime() const;
+    // Gives `events` its `capacity` slots (zero-filled) if it has fewer. May throw bad_alloc.
+    void TakeStorage();
 
-    std::vector<MidiEvent> events;
+    std::vector<MidiEvent> events;  // empty until the storage is first needed
+    uint32_t capacity = kTrackGrowth;
     uint32_t count = 0;
     uint32_t cursor = 0;
     int muted = 0;
