@@ -1,7 +1,7 @@
 // The chord analysis pass over whatever the reader made of the bytes, with every log section on.
 #include <sstream>
 
-#include "FuzzedSong.h"
+#include "support/LoadedSong.h"
 #include "Misc/ChordDictionary.h"
 #include "Misc/LogStream.h"
 #include "settings/UserSettings.h"
@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return true;
     }();
     (void)ready;
-    FuzzedSong song(data, size);
+    LoadedSong song(data, size);
     song.output.AnalyzeChords();
     return 0;
 }

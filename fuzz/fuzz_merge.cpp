@@ -1,6 +1,6 @@
 // The track merge over whatever the reader made of the bytes: a whole play without a device, so one
 // SendEvents runs through the merged sequence, with some tracks muted and transposed.
-#include "FuzzedSong.h"
+#include "support/LoadedSong.h"
 #include "Misc/ChordDictionary.h"
 #include "settings/UserSettings.h"
 
@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return true;
     }();
     (void)ready;
-    FuzzedSong song(data, size);
+    LoadedSong song(data, size);
     song.output.StartPlayback();
     return 0;
 }

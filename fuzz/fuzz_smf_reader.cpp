@@ -1,8 +1,8 @@
 // The MIDI file reader: open, read every track and every track name.
-#include "FuzzedSong.h"
+#include "support/LoadedSong.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    FuzzedSong song(data, size);
+    LoadedSong song(data, size);
     for (auto& track : song.tracks) {
         uint32_t n = 512;
         for (uint32_t start = 0; n == 512; start += n) {
