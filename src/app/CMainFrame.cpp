@@ -1,0 +1,66 @@
+#include "app/CMainFrame.h"
+
+#include <QDir>
+#include <QFile>
+
+#include "Misc/ChordDictionary.h"
+#include "framework/CDocument.h"
+#include "res/MainFrameResources.h"
+#include "res/Resource.h"
+#include "settings/UserSettings.h"
+
+namespace {
+
+constexpr uint16_t kClockMode = 0;
+constexpr uint16_t kClockPeriodMilliseconds = 10;
+
+}  // namespace
+
+std::string DefaultLogFileName() {
+    return QFile::encodeName(QDir::homePath() + QStringLiteral("/tabulon.log")).toStdString();
+}
+
+CMainFrame::CMainFrame() {
+    clock.onBeat = [this] {
+        if (CDocument* document = GetActiveDocument())
+            document->UpdateAllViews(nullptr, 0, nullptr);
+    };
+}
+
+CMainFrame::~CMainFrame() = default;
+
+int CMainFrame::OnCreate() {
+    clock.Create(GetDispatcher());
+    clock.Open(kClockMode, kClockPeriodMilliseconds);
+    BuildChordDictionary();
+    UserSettings.ResetTrackSettings();
+    UserSettings.logFileName = DefaultLogFileName();
+
+    if (CFrameWnd::OnCreate() == -1) return -1;
+    // Menu items without a handler (the device items among them) stay enabled.
+    m_bAutoMenuEnable = false;
+    if (!toolBar.Create(this, AFX_IDW_TOOLBAR) || !toolBar.LoadToolBar(MainToolBarButtons()))
+        return -1;
+    return 0;
+}
+
+const CommandMap* CMainFrame::GetCommandMap() const {
+    static const CommandMap map = CommandMap::Of<CMainFrame>({
+        {ID_SETTINGS_MUTE, &CMainFrame::OnMute},
+        {ID_TOOLBAR_MUTE, &CMainFrame::OnMute},
+        {ID_SETTINGS_TRANSPOSE, &CMainFrame::OnTranspose},
+        {ID_TOOLBAR_TRANSPOSE, &CMainFrame::OnTranspose},
+        {ID_SETTINGS_SET_TEMPO, &CMainFrame::OnSetTempo},
+        {ID_TOOLBAR_SET_TEMPO, &CMainFrame::OnSetTempo},
+        {ID_SETTINGS_SET_RESOLUTION, &CMainFrame::OnSetResolution},
+        {ID_TIMER_PERIOD_1, &CMainFrame::OnTimerPeriod1, &CMainFrame::OnUpdateTimerPeriod1},
+        {ID_TIMER_PERIOD_10, &CMainFrame::OnTimerPeriod10, &CMainFrame::OnUpdateTimerPeriod10},
+        {ID_SETTINGS_LOGGING, &CMainFrame::OnLogging},
+        {ID_TOOLBAR_LOGGING, &CMainFrame::OnLogging},
+        {ID_MONITOR_CHANNELS, &CMainFrame::OnMonitorChannels},
+        {ID_TOOLBAR_MONITOR_CHANNELS, &CMainFrame::OnMonitorChannels},
+        {ID_MONITOR_TRACKS, &CMainFrame::OnMonitorTracks},
+        {ID_TOOLBAR_MONITOR_TRACKS, &CMainFrame::OnMonitorTracks},
+    });
+    return &map;
+}

@@ -1,0 +1,47 @@
+#pragma once
+// CMainFrame: the main window. It owns the playback clock (a CBeatSync, opened with mode 0 and a
+// 10 ms period when the window is created) and the toolbar, builds the chord dictionary, resets
+// the per-file selections and sets the default log file name (tabulon.log in the home folder)
+// before the base creation makes the view. Logging starts disabled.
+//
+// Its command table carries the settings commands; their handlers are defined with the settings
+// dialogs (settings/SettingsCommands.cpp). Every beat of the clock updates the views of the
+// active document. Members are destroyed toolbar first, then the clock (which stops and closes
+// it), then the base frame.
+
+#include <string>
+
+#include "app/CPlaybackClock.h"
+#include "framework/CFrameWnd.h"
+#include "framework/CToolBar.h"
+
+class CCmdUI;
+
+class CMainFrame : public CFrameWnd {
+  public:
+    CMainFrame();
+    ~CMainFrame() override;
+
+    // Settings commands.
+    void OnMute();
+    void OnTranspose();
+    void OnSetTempo();
+    void OnSetResolution();
+    void OnTimerPeriod1();
+    void OnTimerPeriod10();
+    void OnUpdateTimerPeriod1(CCmdUI* cmdUI);
+    void OnUpdateTimerPeriod10(CCmdUI* cmdUI);
+    void OnLogging();
+    void OnMonitorChannels();
+    void OnMonitorTracks();
+
+    CPlaybackClock clock;
+    CToolBar toolBar;
+
+  protected:
+    int OnCreate() override;
+    const CommandMap* GetCommandMap() const override;
+};
+
+// The path of the default log file: "tabulon.log" in the user's home folder.
+std::string DefaultLogFileName();

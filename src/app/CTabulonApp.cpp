@@ -1,0 +1,76 @@
+#include "app/CTabulonApp.h"
+
+#include <QFile>
+#include <iostream>
+
+#include "app/CAboutDlg.h"
+#include "app/CMainFrame.h"
+#include "app/CTabulonDoc.h"
+#include "app/CTabulonView.h"
+#include "framework/CSingleDocTemplate.h"
+#include "framework/MessageBox.h"
+#include "midi/MidiLib.h"
+#include "res/MainFrameResources.h"
+#include "res/Resource.h"
+#include "settings/UserSettings.h"
+
+namespace {
+
+constexpr int kRecentFiles = 4;
+
+}  // namespace
+
+CTabulonApp* TabulonApp() {
+    return dynamic_cast<CTabulonApp*>(AfxGetApp());
+}
+
+CTabulonApp::CTabulonApp(StartupOptions startupOptions)
+    : CWinApp(QStringLiteral("Tabulon")), options(std::move(startupOptions)) {
+    InitResources();
+}
+
+CTabulonApp::~CTabulonApp() {
+    // The documents go while this object is still the application they may ask for.
+    CloseAllDocuments();
+}
+
+bool CTabulonApp::InitInstance() {
+    libraryVersion = GetMidiLibraryVersion();
+    Enable3dControls();
+    LoadStdProfileSettings(kRecentFiles);
+    SetFileDialogFilters(OpenFileFilters());
+    CTabulonView::startupDevice = options.device;
+    AddDocTemplate(
+        CSingleDocTemplate::Create<CTabulonDoc, CMainFrame, CTabulonView>(MainFrameResources()));
+
+    CCommandLineInfo commandLine;
+    ParseCommandLine(commandLine, options.files);
+    if (!ProcessShellCommand(commandLine)) return false;
+    // The frame set the default name; a log opened by the command line keeps its own.
+    if (!options.logFile.empty()) UserSettings.logFileName = options.logFile;
+    return true;
+}
+
+void CTabulonApp::OnAppAbout() {
+    CAboutDlg about(GetMainWnd());
+    about.versionLabel = FormatLibraryVersion(libraryVersion);
+    about.DoModal();
+}
+
+void CTabulonApp::TellUser(const QString& text, unsigned type) {
+    const CTabulonApp* app = TabulonApp();
+    if (app && app->options.headless) {
+        std::cerr << "tabulon: " << text.toLocal8Bit().constData() << '\n';
+        return;
+    }
+    AfxMessageBox(text, type);
+}
+
+const CommandMap* CTabulonApp::GetCommandMap() const {
+    static const CommandMap map = CommandMap::Of<CTabulonApp>({
+        {ID_APP_ABOUT, &CTabulonApp::OnAppAbout},
+        {ID_FILE_NEW, &CWinApp::OnFileNew},
+        {ID_FILE_OPEN, &CWinApp::OnFileOpen},
+    });
+    return &map;
+}

@@ -1,0 +1,68 @@
+#pragma once
+// CTabulonDoc: the document, one Standard MIDI File held as one CMidiTrack per track.
+//
+// OnOpenDocument stops the clock and silences the output, closes the previous file, resets the
+// per-file selections (every channel and track monitored, nothing transposed or muted), deletes
+// the previous tracks, records the path, opens the file, makes one track per track of the file
+// (attached to the file object and to the view's output) and reads them all; the clock takes the
+// file's resolution. It always succeeds: a file that cannot be opened leaves the document empty
+// and the user is told why; a file with a broken track keeps its valid part and the user is
+// warned. The sounding-note list and the output's pending events are forgotten with the file.
+//
+// OnNewDocument does the same stop and cleanup, leaves the document empty and sets the clock to
+// 480 ticks per beat and 120 beats per minute.
+//
+// The document has no storage format and never writes a file: Save and Save As are always
+// disabled and do nothing. It is never marked modified.
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "framework/CDocument.h"
+#include "midi/CMidiSMF.h"
+#include "midi/CMidiTrack.h"
+
+class CCmdUI;
+class CMainFrame;
+class CTabulonView;
+
+class CTabulonDoc : public CDocument {
+  public:
+    CTabulonDoc();
+    ~CTabulonDoc() override;
+
+    bool OnNewDocument() override;
+    bool OnOpenDocument(const QString& path) override;
+    // Reads and writes nothing: the system plays files, it does not save them.
+    void Serialize() {}
+
+    void OnFileSave() {}
+    void OnFileSaveAs() {}
+    void OnUpdateFileSave(CCmdUI* cmdUI);
+    void OnUpdateFileSaveAs(CCmdUI* cmdUI);
+
+    // True when at least one track holds an event.
+    bool HasEvents() const;
+    int32_t GetTrackCount() const { return trackCount; }
+    CMidiTrack* GetTrack(int index) const;
+    const CMidiSMF& GetSMF() const { return smf; }
+    // Whether the last OnOpenDocument found a file it could read.
+    bool LastOpenSucceeded() const { return lastOpenSucceeded; }
+
+  protected:
+    const CommandMap* GetCommandMap() const override;
+
+  private:
+    CTabulonView* FirstView() const;
+    CMainFrame* Frame() const;
+    // Stops the clock, silences the output and forgets its pending events and the sounding notes.
+    void StopForFileChange();
+    void DeleteTracks();
+
+    std::vector<std::unique_ptr<CMidiTrack>> tracks;
+    int32_t trackCount = 0;
+    CMidiSMF smf;
+    bool lastOpenSucceeded = false;
+};

@@ -1,0 +1,88 @@
+#include "app/CTabulonView.h"
+
+#include "app/CMainFrame.h"
+#include "app/CTabulonDoc.h"
+#include "app/ChordDisplay.h"
+#include "framework/CCmdUI.h"
+#include "framework/CMenu.h"
+#include "res/Resource.h"
+
+std::optional<int> CTabulonView::startupDevice;
+
+CTabulonView::CTabulonView() = default;
+
+CTabulonView::~CTabulonView() = default;
+
+CTabulonDoc* CTabulonView::GetDocument() const {
+    return dynamic_cast<CTabulonDoc*>(CView::GetDocument());
+}
+
+int CTabulonView::OnCreate() {
+    if (CView::OnCreate() == -1) return -1;
+    auto* frame = dynamic_cast<CMainFrame*>(GetParentFrame());
+    if (frame) sync = &frame->clock;
+    output.Create(GetDispatcher());
+    output.SetSync(sync);
+    if (frame) {
+        CMenu* menuBar = frame->GetMenu();
+        deviceMenu.BuildMenu(menuBar, menuBar->GetMenuItemCount() - 1,
+                             QStringLiteral("&Output Device"),
+                             static_cast<int>(ID_OUTPUT_DEVICE_FIRST));
+    }
+    deviceMenu.output = &output;
+    deviceMenu.SelectDevice(startupDevice.value_or(defaultOutputDevice));
+    return 0;
+}
+
+bool CTabulonView::OnCmdMsg(unsigned id, int code, CCmdUI* cmdUI) {
+    if (code == CN_COMMAND) deviceMenu.SelectDevice(static_cast<int>(id));
+    return CView::OnCmdMsg(id, code, cmdUI);
+}
+
+void CTabulonView::OnDraw(CDC& dc) {
+    if (sync) DrawChordDisplay(dc, *sync);
+}
+
+void CTabulonView::OnPlay() {
+    if (sync) sync->beatCount = 0;
+    output.StartPlayback();
+    ResetChordDisplayCursor();
+    if (sync) sync->Start();
+}
+
+void CTabulonView::OnPause() {
+    if (!sync) return;
+    if (sync->IsRunning()) {
+        sync->Pause(1);
+        output.Silence();
+    } else {
+        sync->ReStart();
+    }
+}
+
+void CTabulonView::OnStop() {
+    if (sync) sync->Stop();
+    output.Silence();
+}
+
+void CTabulonView::OnUpdatePlay(CCmdUI* cmdUI) {
+    const CTabulonDoc* document = GetDocument();
+    const bool running = sync && sync->IsRunning();
+    cmdUI->Enable(document && document->HasEvents() && !running);
+}
+
+void CTabulonView::OnUpdateStop(CCmdUI* cmdUI) {
+    (void)cmdUI;
+}
+
+const CommandMap* CTabulonView::GetCommandMap() const {
+    static const CommandMap map = CommandMap::Of<CTabulonView>({
+        {ID_PLAY_START, &CTabulonView::OnPlay, &CTabulonView::OnUpdatePlay},
+        {ID_TOOLBAR_PLAY, &CTabulonView::OnPlay},
+        {ID_PLAY_PAUSE, &CTabulonView::OnPause},
+        {ID_TOOLBAR_PAUSE, &CTabulonView::OnPause},
+        {ID_PLAY_STOP, &CTabulonView::OnStop, &CTabulonView::OnUpdateStop},
+        {ID_TOOLBAR_STOP, &CTabulonView::OnStop},
+    });
+    return &map;
+}

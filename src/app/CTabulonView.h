@@ -1,0 +1,52 @@
+#pragma once
+// CTabulonView: the one view of the main window. It owns the MIDI output (CMidiOut) that plays
+// the document's tracks and the output device menu, keeps a pointer to the frame's clock, carries
+// the playback commands and paints the chord display.
+//
+// Commands: Play (menu Start, Ctrl+P, toolbar Play) sets beatCount to 0, starts playback on the
+// output (which runs the chord analysis), resets the chord display's place and starts the clock.
+// Pause toggles: a running clock pauses, any other restarts (also after Stop, without analysis).
+// Stop stops the clock. Stop and Pause also silence the notes still sounding on the output. The
+// menu's Start is enabled exactly when some track holds events and the clock is not running.
+// Every plain command that reaches the view is first offered to the device menu, so a device
+// item's identifier switches the output device.
+
+#include <optional>
+
+#include "app/COutputDeviceMenu.h"
+#include "framework/CView.h"
+#include "midi/CMidiOut.h"
+
+class CBeatSync;
+class CCmdUI;
+class CTabulonDoc;
+
+class CTabulonView : public CView {
+  public:
+    CTabulonView();
+    ~CTabulonView() override;
+
+    CTabulonDoc* GetDocument() const;
+    CBeatSync* GetSync() const { return sync; }
+
+    bool OnCmdMsg(unsigned id, int code, CCmdUI* cmdUI) override;
+    void OnDraw(CDC& dc) override;
+    int OnCreate() override;
+
+    void OnPlay();
+    void OnPause();
+    void OnStop();
+    void OnUpdatePlay(CCmdUI* cmdUI);
+    void OnUpdateStop(CCmdUI* cmdUI);
+
+    // The device the view opens at creation instead of the menu's default (the command line's
+    // --device); none by default.
+    static std::optional<int> startupDevice;
+
+    CBeatSync* sync = nullptr;
+    CMidiOut output;
+    COutputDeviceMenu deviceMenu;
+
+  protected:
+    const CommandMap* GetCommandMap() const override;
+};

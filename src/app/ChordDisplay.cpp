@@ -1,0 +1,169 @@
+#include "app/ChordDisplay.h"
+
+#include <QString>
+
+#include "Misc/ChordDiagram.h"
+#include "Misc/LogStream.h"
+#include "Misc/LogText.h"
+#include "framework/CBrush.h"
+#include "framework/CDC.h"
+#include "midi/CMidiSync.h"
+#include "settings/UserSettings.h"
+
+using namespace chord_display;
+
+chord_display::DisplayState chordDisplayState;
+
+namespace {
+
+constexpr uint16_t kPositionSelector = 0;
+
+const char* SlotLabel(int slot) {
+    switch (slot) {
+        case 0:
+            return "Previous";
+        case 1:
+            return "Current/Next";
+        default:
+            return "Upcoming";
+    }
+}
+
+// The mark drawn on string s and the fret it stands at; an empty mark draws nothing.
+struct StringMark {
+    QString text;
+    int fret = 0;
+};
+
+StringMark MarkOf(const Fingering& f, int s) {
+    StringMark mark;
+    mark.fret = f.frets[static_cast<size_t>(s)];
+    const int finger = f.fingers[static_cast<size_t>(s)];
+    if (mark.fret == -1) {
+        mark.text = QStringLiteral("X");
+        mark.fret = 0;
+    } else if (finger < 0) {
+        mark.text = QStringLiteral("O");
+    } else if (finger > 0) {
+        mark.text = QString::number(finger);
+    }
+    return mark;
+}
+
+}  // namespace
+
+void ResetChordDisplayCursor() {
+    chordDisplayState.displayCursor = ChordTimeline::npos;
+    chordDisplayState.cursorGeneration = chordTimeline.Generation();
+}
+
+bool ChordTitle(Chord chord, QString& title, const Fingering*& fingering) {
+    const char* abbreviation = nullptr;
+    const char* name = nullptr;
+    const FingeringList* fingerings = nullptr;
+    const char* root = nullptr;
+    if (!LookupChord(chord, abbreviation, name, fingerings, root)) return false;
+    title = QString::fromUtf8(root ? root : "");
+    if (name) title += QLatin1Char(' ') + QString::fromUtf8(name);
+    if (abbreviation)
+        title += QStringLiteral(" (") + QString::fromUtf8(abbreviation) + QLatin1Char(')');
+    fingering = fingerings && !fingerings->empty() ? &fingerings->front() : nullptr;
+    return true;
+}
+
+void DrawChordDiagram(CDC& dc, int x, int y, const Fingering* fingering, const QString* title,
+                      uint32_t position) {
+    int rows = kMinRows;
+    if (fingering) {
+        for (int fret : fingering->frets)
+            if (fret >= rows) rows = fret + 1;
+    }
+    for (int k = 1; k < rows; ++k)
+        dc.TextOut(x, y + kSpacing * (k - 1) + 10, QString::number(k));
+
+    const int gx = x + kGridOffsetX;
+    for (int s = 0; s < kStrings; ++s) {
+        dc.MoveTo(gx + kSpacing * s, y);
+        dc.LineTo(gx + kSpacing * s, y + kSpacing * rows);
+    }
+    for (int r = 0; r < rows; ++r) {
+        dc.MoveTo(gx, y + kSpacing * r);
+        dc.LineTo(x + kGridRightX, y + kSpacing * r);
+    }
+
+    CBrush dotBrush;
+    dotBrush.CreateSolidBrush(kDotColor);
+    CBrush* previousBrush = dc.SelectObject(&dotBrush);
+    const COLORREF previousBk = dc.SetBkColor(kDotColor);
+    const COLORREF previousText = dc.SetTextColor(kMarkTextColor);
+    if (fingering) {
+        for (int s = 0; s < kStrings; ++s) {
+            const StringMark mark = MarkOf(*fingering, s);
+            if (mark.text.isEmpty()) continue;
+            // (fret - 0.5) and (fret + 0.5) truncated toward zero: a fret-0 box is empty.
+            const int top = static_cast<int>(mark.fret - 0.5);
+            const int bottom = static_cast<int>(mark.fret + 0.5);
+            const int cx = gx + kSpacing * s;
+            dc.Ellipse(cx - 10, y + kSpacing * top, cx + 10, y + kSpacing * bottom);
+            dc.TextOut(cx - 4, y + kSpacing * (mark.fret - 1), mark.text.left(1));
+        }
+    }
+    if (previousBrush) dc.SelectObject(previousBrush);
+    dc.SetBkColor(previousBk);
+    dc.SetTextColor(previousText);
+    dotBrush.DeleteObject();
+
+    if (title && !title->isEmpty()) dc.TextOut(gx, y + kSpacing * rows, *title);
+    if (position != 0)
+        dc.TextOut(gx, y + kSpacing * rows + kSpacing,
+                   QString::asprintf("Position = %d", static_cast<int>(position)));
+}
+
+void DrawChordDisplay(CDC& dc, const CBeatSync& clock) {
+    const QString emptyTitle;
+    DrawChordDiagram(dc, kFirstSlotX, kDiagramTopY, nullptr, &emptyTitle, 0);
+
+    const uint32_t pos = clock.GetPosition(kPositionSelector);
+    DisplayState& state = chordDisplayState;
+    if (clock.beatCount != state.lastLoggedBeat) {
+        state.lastLoggedBeat = clock.beatCount;
+        if (UserSettings.logMidiEvents && pos != 0)
+            WriteBeatLine(LogStream, clock.beatCount, clock.GetPosition(kPositionSelector));
+    }
+
+    if (state.cursorGeneration != chordTimeline.Generation() ||
+        (state.displayCursor != ChordTimeline::npos &&
+         state.displayCursor >= chordTimeline.Size())) {
+        state.displayCursor = ChordTimeline::npos;
+        state.cursorGeneration = chordTimeline.Generation();
+    }
+    if (state.displayCursor == ChordTimeline::npos) {
+        state.firstChordReached = false;
+        state.displayCursor = chordTimeline.First();
+    }
+
+    std::size_t cur = state.displayCursor;
+    while (cur != ChordTimeline::npos && chordTimeline[cur].time < pos) {
+        state.displayCursor = cur;
+        cur = chordTimeline.Next(cur);
+    }
+
+    for (int i = 0; i < kSlotCount && cur != ChordTimeline::npos; ++i) {
+        const int x = kFirstSlotX + kSlotDistance * i;
+        dc.TextOut(x, kLabelY, QString::fromLatin1(SlotLabel(i)));
+        const ChordEvent& entry = chordTimeline[cur];
+        if (!state.firstChordReached && i == 0) {
+            if (entry.time > pos) continue;  // slot 0 keeps its label and the empty grid
+            state.firstChordReached = true;
+        }
+        QString title;
+        const Fingering* fingering = nullptr;
+        ChordTitle(entry.chord, title, fingering);
+        DrawChordDiagram(dc, x, kDiagramTopY, fingering, &title, entry.time);
+        cur = chordTimeline.Next(cur);
+    }
+
+    dc.TextOut(kHeaderX, kHeaderY,
+               QString::asprintf("Beat = %d Position = %d", clock.beatCount,
+                                 static_cast<int>(clock.GetPosition(kPositionSelector))));
+}

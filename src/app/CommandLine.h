@@ -1,0 +1,48 @@
+#pragma once
+// The command line of the tabulon program:
+//
+//   tabulon [FILE]                  the window, with FILE opened
+//   --headless                      no window shown: play FILE once to its end, then exit 0
+//   --log LOGFILE                   logging on from the start into LOGFILE, every log flag set
+//   --device N|TEXT                 output device number N, or the first device whose description
+//                                   contains TEXT (any case; "null" is the null device)
+//   --wav WAVFILE                   the built-in synth also records into WAVFILE
+//   --chords FILE                   print the chord sheet of FILE and exit; with --channels,
+//                                   --tracks, --transpose, --transpose-tracks (see
+//                                   Misc/ChordAnalysisReport.h)
+//   --version, --help
+//
+// Problems (an unknown option, a value out of range, a device that does not exist) are reported
+// in one line and give exit status 2; nothing is silently clamped.
+
+#include <QStringList>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/StartupOptions.h"
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+struct ParsedCommandLine {
+    enum class Action { RunWindow, Help, Version, Chords, Error };
+    Action action = Action::RunWindow;
+    StartupOptions options;
+    std::string deviceText;  // as given; resolved by ResolveOutputDevice
+    std::string wavFile;
+    std::vector<std::string> chordSheetArguments;
+    std::string text;  // the help text, or the error
+};
+
+// Parses `arguments` (the program name first).
+ParsedCommandLine ParseCommandLine(const QStringList& arguments);
+
+// The device that `text` names among the library's devices: a decimal number below the device
+// count, or the first device whose description contains the text, ignoring case. On failure the
+// result is empty and `error` says why.
+std::optional<int> ResolveOutputDevice(const std::string& text, std::string& error);
+
+// "Tabulon <version>" and the MIDI library's version, one per line.
+std::string VersionText();

@@ -1,0 +1,14 @@
+#pragma once
+// StartupOptions: what the command line asks of the window application, parsed by the program's
+// main function and read by the application object at start-up.
+
+#include <QStringList>
+#include <optional>
+#include <string>
+
+struct StartupOptions {
+    QStringList files;          // the file to open first; none: an empty document
+    bool headless = false;      // no window shown: play the file once and end
+    std::optional<int> device;  // output device number instead of the default rule
+    std::string logFile;        // logging on from the start into this file
+};

@@ -1,0 +1,44 @@
+#pragma once
+// The resource tables of Tabulon's main window: the document string, the main menu, the
+// accelerators, the toolbar buttons, the application icon and the About box. They are plain data
+// built on request; the icons are SVG files compiled into the program (tabulon.qrc), reached by
+// their resource paths once InitResources has run.
+
+#include <QString>
+#include <vector>
+
+#include "framework/CDialog.h"
+#include "framework/CFrameWnd.h"
+#include "framework/CMenu.h"
+#include "framework/CToolBar.h"
+
+// The program's version, shown by --version and the About box.
+inline constexpr const char* kTabulonVersion = "0.1.0";
+
+// Registers the compiled-in icons; safe to call more than once.
+void InitResources();
+
+// Document string 128: window title, no document name, File New name, no filter, no extension,
+// file type identifier and name.
+QString MainDocumentString();
+
+// Menu 128 with its popups; the device menu is inserted by the view at run time.
+std::vector<MenuItem> MainMenuTable();
+
+// Accelerators 128.
+std::vector<Accelerator> MainAcceleratorTable();
+
+// Toolbar 157: ten buttons, no separators.
+std::vector<ToolBarButton> MainToolBarButtons();
+
+// Everything the document template hands to its frame.
+FrameResources MainFrameResources();
+
+// Icon 128.
+QString ApplicationIconPath();
+
+// Dialog 100, the About box; control IDC_VERSION_LABEL receives the library version.
+DialogTemplate AboutBoxTemplate();
+
+// The filters of the Open dialog, MIDI files first.
+QStringList OpenFileFilters();

@@ -1,0 +1,213 @@
+// The chord display rendered into an image and probed at the points its geometry fixes.
+#include <QImage>
+#include <QPainter>
+#include <fstream>
+#include <sstream>
+
+#include "AppTestSupport.h"
+#include "Misc/ChordAnalysis.h"
+#include "Misc/ChordDictionary.h"
+#include "Misc/LogStream.h"
+#include "app/ChordDisplay.h"
+#include "framework/CDC.h"
+#include "midi/CMidiSync.h"
+#include "support/TestLoop.h"
+
+using namespace apptest;
+
+namespace {
+
+constexpr QRgb kWhite = 0xFFFFFFFF;
+constexpr QRgb kBlack = 0xFF000000;
+const QRgb kDot = qRgb(31, 44, 203);
+
+class ChordDisplayTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        EnsureApplication();
+        UserSettings = UserSettingsRecord{};
+        BuildChordDictionary();
+        image.fill(Qt::white);
+    }
+    void TearDown() override {
+        chordTimeline.Clear();
+        chordDisplayState = chord_display::DisplayState{};
+    }
+
+    template <class Paint>
+    void Render(Paint paint) {
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        CDC dc(painter);
+        paint(dc);
+    }
+    QRgb At(int x, int y) const { return image.pixel(x, y); }
+    // Pixels of `colour` inside the rectangle.
+    int Count(QRect r, QRgb colour) const {
+        int n = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                if (image.pixel(x, y) == colour) ++n;
+        return n;
+    }
+    // Pixels that are neither white nor the dot colour: text and lines.
+    int Ink(QRect r) const {
+        int n = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                if (image.pixel(x, y) != kWhite && image.pixel(x, y) != kDot) ++n;
+        return n;
+    }
+
+    QImage image{800, 400, QImage::Format_RGB32};
+    CBeatSync clock;  // never opened: position 0
+};
+
+// x = 40, y = 100: the grid starts at gx = 56; strings at 56, 76, ... 156.
+TEST_F(ChordDisplayTest, EmptyGridHasSixRowsFretNumbersAndNoDots) {
+    Render([](CDC& dc) { DrawChordDiagram(dc, 40, 100, nullptr, nullptr, 0); });
+    for (int s = 0; s < 6; ++s) {
+        EXPECT_EQ(At(56 + 20 * s, 100), kBlack) << s;
+        EXPECT_EQ(At(56 + 20 * s, 219), kBlack) << "strings run to y + 120, end excluded";
+        EXPECT_EQ(At(56 + 20 * s, 220), kWhite) << s;
+    }
+    for (int r = 0; r < 6; ++r) {
+        EXPECT_EQ(At(60, 100 + 20 * r), kBlack) << r;
+        EXPECT_EQ(At(155, 100 + 20 * r), kBlack) << r;
+        EXPECT_EQ(At(157, 100 + 20 * r), kWhite) << r;
+    }
+    EXPECT_EQ(At(60, 220), kWhite) << "no fret line below the last row";
+    for (int k = 1; k <= 5; ++k)
+        EXPECT_GT(Ink(QRect(40, 100 + 20 * (k - 1) + 10, 12, 14)), 0) << "fret number " << k;
+    EXPECT_EQ(Ink(QRect(40, 100 + 20 * 5 + 10, 12, 14)), 0) << "no sixth fret number";
+    EXPECT_EQ(Count(image.rect(), kDot), 0);
+}
+
+TEST_F(ChordDisplayTest, DotsMarksAndOpenStringsFollowTheFingering) {
+    Fingering f;
+    f.frets = {-1, 3, 2, 0, 1, 0};
+    f.fingers = {0, 3, 2, -1, 1, 0};
+    const QString title = "C major ()";
+    Render([&](CDC& dc) { DrawChordDiagram(dc, 40, 100, &f, &title, 960); });
+
+    // String 1 at fret 3: a dot between fret lines 2 and 3, centred on (76, 150).
+    EXPECT_EQ(At(69, 150), kDot);
+    EXPECT_EQ(At(76, 157), kDot);
+    // Its mark "3" is white on blue from (72, 140).
+    EXPECT_GT(Count(QRect(72, 140, 8, 14), kWhite), 0);
+    EXPECT_GT(Count(QRect(72, 140, 8, 14), kDot), 0);
+    // String 2 at fret 2 and string 4 at fret 1.
+    EXPECT_EQ(At(89, 130), kDot);
+    EXPECT_EQ(At(129, 110), kDot);
+    // No dot on the open or unplayed strings.
+    EXPECT_EQ(At(56, 110), kBlack) << "the string line shows where no dot is";
+    EXPECT_EQ(Count(QRect(46, 100, 20, 120), kDot), 0);
+
+    // "X" for string 0 and "O" for string 3, 20 pixels above the nut, white on blue.
+    EXPECT_GT(Count(QRect(52, 80, 8, 14), kDot), 0);
+    EXPECT_GT(Count(QRect(52, 80, 8, 14), kWhite), 0);
+    EXPECT_GT(Count(QRect(112, 80, 8, 14), kDot), 0);
+    EXPECT_GT(Count(QRect(112, 80, 8, 14), kWhite), 0);
+    EXPECT_EQ(Count(QRect(150, 80, 10, 14), kDot), 0) << "string 5 (open, no mark) shows nothing";
+
+    // Title under the grid at (56, 220), the position line at (56, 240).
+    EXPECT_GT(Ink(QRect(56, 220, 60, 14)), 0);
+    EXPECT_GT(Ink(QRect(56, 240, 60, 14)), 0);
+    EXPECT_EQ(Ink(QRect(40, 256, 200, 20)), 0);
+}
+
+TEST_F(ChordDisplayTest, HighestFretSevenGivesEightRows) {
+    Fingering f;
+    f.frets = {-1, 7, 5, 5, 5, -1};
+    f.fingers = {0, 4, 1, 1, 1, 0};
+    Render([&](CDC& dc) { DrawChordDiagram(dc, 40, 100, &f, nullptr, 0); });
+    EXPECT_EQ(At(56, 259), kBlack) << "strings are 160 pixels long";
+    EXPECT_EQ(At(56, 260), kWhite);
+    EXPECT_EQ(At(60, 240), kBlack) << "fret line 7";
+    EXPECT_EQ(At(60, 260), kWhite);
+    EXPECT_GT(Ink(QRect(40, 100 + 20 * 6 + 10, 12, 14)), 0) << "fret number 7";
+    EXPECT_EQ(At(69, 230), kDot) << "the fret-7 dot between lines 6 and 7";
+}
+
+TEST_F(ChordDisplayTest, EmptyTimelineDrawsOnlyTheEmptyGridAndTheHeader) {
+    Render([&](CDC& dc) { DrawChordDisplay(dc, clock); });
+    EXPECT_GT(Ink(QRect(10, 10, 150, 14)), 0) << "header";
+    EXPECT_EQ(Ink(QRect(40, 60, 700, 14)), 0) << "no slot label";
+    EXPECT_EQ(At(56, 100), kBlack) << "the empty grid in slot 0";
+    EXPECT_EQ(At(216, 100), kWhite) << "nothing in slot 1";
+}
+
+TEST_F(ChordDisplayTest, BeforeTheFirstChordSlotZeroStaysEmptyUnderItsLabel) {
+    chordTimeline.Clear();
+    chordTimeline.Append(480, Chord(0x091));  // C major
+    chordTimeline.Append(960, Chord(0x211));  // A minor
+    ResetChordDisplayCursor();
+    Render([&](CDC& dc) { DrawChordDisplay(dc, clock); });
+    EXPECT_GT(Ink(QRect(40, 60, 60, 14)), 0) << "\"Previous\"";
+    EXPECT_GT(Ink(QRect(200, 60, 60, 14)), 0) << "\"Current/Next\"";
+    EXPECT_GT(Ink(QRect(360, 60, 60, 14)), 0) << "\"Upcoming\"";
+    EXPECT_EQ(Ink(QRect(520, 60, 60, 14)), 0) << "only two chords";
+    EXPECT_EQ(Count(QRect(30, 100, 140, 200), kDot), 0) << "slot 0 keeps the empty grid";
+    EXPECT_GT(Count(QRect(190, 100, 140, 200), kDot), 0) << "the first chord under Current/Next";
+    EXPECT_FALSE(chordDisplayState.firstChordReached);
+    EXPECT_EQ(Ink(QRect(56, 220, 100, 14)), 0) << "no title in slot 0";
+}
+
+TEST_F(ChordDisplayTest, AChordAtThePositionMovesIntoSlotZero) {
+    chordTimeline.Clear();
+    chordTimeline.Append(0, Chord(0x091));
+    chordTimeline.Append(480, Chord(0x211));
+    ResetChordDisplayCursor();
+    Render([&](CDC& dc) { DrawChordDisplay(dc, clock); });
+    EXPECT_TRUE(chordDisplayState.firstChordReached);
+    EXPECT_GT(Count(QRect(30, 100, 140, 200), kDot), 0) << "the first chord in slot 0";
+    EXPECT_GT(Ink(QRect(56, 220, 60, 14)), 0) << "its title";
+    EXPECT_EQ(Ink(QRect(56, 240, 120, 14)), 0) << "time 0 has no position line";
+    EXPECT_GT(Ink(QRect(216, 240, 120, 14)), 0) << "the second chord's position line";
+}
+
+TEST_F(ChordDisplayTest, TitlesNameRootTypeAndAbbreviation) {
+    QString title;
+    const Fingering* fingering = nullptr;
+    ASSERT_TRUE(ChordTitle(Chord(0x211), title, fingering));
+    EXPECT_EQ(title, "A minor (min)");
+    EXPECT_NE(fingering, nullptr);
+    ASSERT_TRUE(ChordTitle(Chord(0x091), title, fingering));
+    EXPECT_EQ(title, "C major ()");
+    ASSERT_NE(fingering, nullptr);
+    EXPECT_EQ(fingering->frets[0], 3);
+    QString untouched = "kept";
+    EXPECT_FALSE(ChordTitle(Chord(0x003), untouched, fingering));
+    EXPECT_EQ(untouched, "kept");
+}
+
+TEST_F(ChordDisplayTest, ABeatLineIsLoggedOncePerBeatAwayFromPositionZero) {
+    TestLoop loop;
+    CBeatSync running;
+    running.Create(loop);
+    ASSERT_TRUE(running.Open(0, 1));
+    const auto folder = Scratch("beat-line");
+    ASSERT_TRUE(OpenLogStream((folder / "log.txt").string()));
+    UserSettings.logMidiEvents = 1;
+    clock.beatCount = 3;
+    Render([&](CDC& dc) { DrawChordDisplay(dc, clock); });  // position 0: nothing
+
+    running.SetTempo(CMidiSync::BpmToTempo(600.0));
+    running.Start();
+    ASSERT_TRUE(loop.RunUntil([&] { return running.GetPosition(0) > 0; }));
+    running.beatCount = 4;
+    Render([&](CDC& dc) { DrawChordDisplay(dc, running); });
+    Render([&](CDC& dc) { DrawChordDisplay(dc, running); });  // same beat: nothing more
+    running.Stop();
+    CloseLogStream();
+
+    std::ifstream in(folder / "log.txt");
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string log = text.str();
+    EXPECT_EQ(log.find("Beat = 3"), std::string::npos) << log;
+    EXPECT_EQ(log.rfind("Beat = 4, Position = ", 0), 0u) << log;
+    EXPECT_EQ(log.find("Beat = 4", 1), std::string::npos) << "written once: " << log;
+}
+
+}  // namespace
