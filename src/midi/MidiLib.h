@@ -41,7 +41,9 @@ int GetMidiOutDescription(uint16_t device, char description[32]);
 // Opens a device for playback against the clock `hSync` (0: no clock; events are then sent as
 // they are put). `flags` is accepted as given. Returns a handle > MIDIERR_MAXERR, or an error.
 uint32_t OpenMidiOut(MidiNotifier* window, uint16_t device, uint32_t hSync, uint32_t flags);
-// Queues one event; its `time` is a delta from the previous event queued on this handle.
+// Queues one event; its `time` is a delta from the previous event queued on this handle. The
+// first event after OpenMidiOut or ResetMidiOut counts from the clock's position at that moment,
+// so an output opened or reset while a clock runs goes on in time instead of catching up.
 // 0 = taken; otherwise the queue is full: offer it again after MSG_OUTPUT_READY.
 uint16_t PutMidiOut(uint32_t hMidiOut, const MidiEvent& event);
 // Drops everything queued, silences the device (all notes off on all channels) and starts a new

@@ -128,7 +128,9 @@ void Clock::PlayDueEvents(int64_t now) {
             busy[size_t(best)] = 1;
             continue;
         }
-        lastActivityTick_ = std::max(lastActivityTick_, outcome.tick);
+        // Played now, even when it was due long ago (a device that was busy): done waits a beat
+        // from here, so that the output can still be given the rest of the song.
+        lastActivityTick_ = std::max({lastActivityTick_, outcome.tick, position});
         if (outcome.tempo != 0) {
             // The new tempo holds from the record's own tick, not from the moment it was played.
             const uint64_t from = std::max(outcome.tick, baseTick_);

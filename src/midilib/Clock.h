@@ -9,9 +9,10 @@
 // record's own tick), posts MSG_OUTPUT_READY for outputs with room again, at most one
 // MSG_SYNC_BEAT per wake when the position has passed the next multiple of the resolution, and
 // MSG_SYNC_DONE once per start when every linked output has played all it was given and nothing
-// new has come for a beat. It returns the time of the next wake: the next point of the period's
-// grid, or the due time of the earliest queued event when that comes first.
-// Not synchronised: the library calls it with its lock held.
+// has been queued or played for a beat (counted from when an event was played, not from its due
+// tick, which a busy device may have made long past). It returns the time of the next wake: the
+// next point of the period's grid, or the due time of the earliest queued event when that comes
+// first. Not synchronised: the library calls it with its lock held.
 
 #include <cstdint>
 #include <vector>

@@ -12,6 +12,8 @@
 //    real devices); see TestDeviceSpec.
 //  - GetMidiOutLateness: how late an output handed its events to its device against their
 //    scheduled times; ResetMidiOutLateness clears it.
+//  - MidiOutDeviceFailed: whether an output's device has failed for good (its events are being
+//    dropped since); false for an unknown handle. Opening the device again gives a fresh one.
 
 #include <atomic>
 #include <chrono>
@@ -61,6 +63,7 @@ void SetTestOutputDevices(std::vector<TestDeviceSpec> devices);
 
 LatenessSummary GetMidiOutLateness(uint32_t hMidiOut);
 void ResetMidiOutLateness(uint32_t hMidiOut);
+bool MidiOutDeviceFailed(uint32_t hMidiOut);
 
 // The options as the library reads them.
 struct LibraryOptionValues {

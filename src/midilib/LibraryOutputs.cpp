@@ -32,7 +32,12 @@ uint32_t OpenMidiOut(MidiNotifier* window, uint16_t device, uint32_t hSync, uint
         lock.unlock();
         return midilib::kErrorBadHandle;
     }
-    if (sync) sync->clock.Link(entry->port.get());
+    if (sync) {
+        sync->clock.Link(entry->port.get());
+        // A clock that has already played part of a song: the new output goes on from where the
+        // clock stands instead of rushing through the ticks already played.
+        entry->port->StartAt(sync->clock.PositionAt(midilib::ClockThread::Now()));
+    }
     const uint32_t handle = state.NewHandle();
     state.outputs.emplace(handle, std::move(entry));
     return handle;
@@ -59,7 +64,12 @@ uint16_t PutMidiOut(uint32_t hMidiOut, const MidiEvent& event) {
 void ResetMidiOut(uint32_t hMidiOut) {
     LibraryState& state = LibraryState::Get();
     std::lock_guard lock(state.mutex);
-    if (OutputEntry* output = state.FindOutput(hMidiOut)) output->port->Reset();
+    OutputEntry* output = state.FindOutput(hMidiOut);
+    if (!output) return;
+    output->port->Reset();
+    // What is queued next counts from where the clock stands, also while it runs on.
+    if (midilib::SyncEntry* sync = state.FindSync(output->sync))
+        output->port->StartAt(sync->clock.PositionAt(midilib::ClockThread::Now()));
 }
 
 void CloseMidiOut(uint32_t hMidiOut) {
@@ -109,6 +119,13 @@ void ResetMidiOutLateness(uint32_t hMidiOut) {
     LibraryState& state = LibraryState::Get();
     std::lock_guard lock(state.mutex);
     if (OutputEntry* output = state.FindOutput(hMidiOut)) output->port->Lateness().Clear();
+}
+
+bool MidiOutDeviceFailed(uint32_t hMidiOut) {
+    LibraryState& state = LibraryState::Get();
+    std::lock_guard lock(state.mutex);
+    OutputEntry* output = state.FindOutput(hMidiOut);
+    return output && output->port->DeviceFailed();
 }
 
 }  // namespace midilib

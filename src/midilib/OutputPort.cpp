@@ -93,4 +93,10 @@ void OutputPort::Rebase() {
     lastPlayedTick_ = 0;
 }
 
+void OutputPort::StartAt(uint64_t tick) {
+    if (!queue_.empty()) return;
+    lastQueuedTick_ = tick;
+    lastPlayedTick_ = tick;
+}
+
 }  // namespace midilib

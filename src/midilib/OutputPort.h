@@ -11,6 +11,8 @@
 //    makes every later event be dropped, after one line on standard error.
 //  - Reset drops the queue, sets the tick base back to 0, silences the device and starts a new
 //    generation. Rebase makes the ticks count from the last event played (a new play of the clock).
+//  - StartAt makes an empty queue count its ticks from `tick`: an output that joins a clock (or is
+//    reset) while the clock stands at `tick` plays its first event `delta` ticks from there.
 // Not synchronised: the library calls it with its lock held.
 
 #include <cstddef>
@@ -59,7 +61,9 @@ class OutputPort {
     void Reset();
     void Silence();
     void Rebase();
+    void StartAt(uint64_t tick);
     uint32_t Generation() const { return generation_; }
+    bool DeviceFailed() const { return deviceFailed_; }
     OutputLatenessStats& Lateness() { return lateness_; }
 
   private:
