@@ -104,14 +104,8 @@ bool SmfTrackParser::ParseChannelMessage(uint8_t status) {
 bool SmfTrackParser::ParseMeta() {
     const auto type = cursor.ReadByte();
     if (!type) return Truncated();
-    VarLenFault fault;
-    const size_t lengthAt = cursor.Position();
-    const auto length = cursor.ReadVarLen(&fault);
-    if (!length) {
-        if (fault == VarLenFault::kTruncated) return Truncated();
-        return Fault("variable-length quantity longer than 4 bytes at byte " +
-                     std::to_string(lengthAt) + " in track " + std::to_string(trackNumber));
-    }
+    const auto length = ReadEventLength();
+    if (!length) return false;
     const size_t dataAt = cursor.Position();
     const auto data = cursor.ReadBytes(*length);
     if (!data) return Truncated();
@@ -131,14 +125,8 @@ bool SmfTrackParser::ParseMeta() {
 
 bool SmfTrackParser::ParseSysexPacket(uint8_t kind) {
     const size_t packetAt = cursor.Position() - 1;
-    VarLenFault fault;
-    const size_t lengthAt = cursor.Position();
-    const auto length = cursor.ReadVarLen(&fault);
-    if (!length) {
-        if (fault == VarLenFault::kTruncated) return Truncated();
-        return Fault("variable-length quantity longer than 4 bytes at byte " +
-                     std::to_string(lengthAt) + " in track " + std::to_string(trackNumber));
-    }
+    const auto length = ReadEventLength();
+    if (!length) return false;
     const size_t dataAt = cursor.Position();
     const auto data = cursor.ReadBytes(*length);
     if (!data) return Truncated();
@@ -217,6 +205,20 @@ bool SmfTrackParser::Emit(MidiEvent event) {
     lastRecordTime = time;
     track.events.push_back(event);
     return true;
+}
+
+std::optional<uint32_t> SmfTrackParser::ReadEventLength() {
+    VarLenFault fault;
+    const size_t lengthAt = cursor.Position();
+    const auto length = cursor.ReadVarLen(&fault);
+    if (!length) {
+        if (fault == VarLenFault::kTruncated)
+            Truncated();
+        else
+            Fault("variable-length quantity longer than 4 bytes at byte " +
+                  std::to_string(lengthAt) + " in track " + std::to_string(trackNumber));
+    }
+    return length;
 }
 
 bool SmfTrackParser::Fault(std::string text) {

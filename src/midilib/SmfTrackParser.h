@@ -22,6 +22,7 @@
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -53,6 +54,9 @@ class SmfTrackParser {
     void DropOpenSysex(const char* why, size_t at);
     bool Emit(MidiEvent event);
 
+    // The length of a meta or system-exclusive event; nothing, with the fault noted, when it is
+    // cut off or longer than 4 bytes.
+    std::optional<uint32_t> ReadEventLength();
     bool Fault(std::string text);
     bool Truncated();
     bool UnexpectedByte(uint8_t value, size_t at);
