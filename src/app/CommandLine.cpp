@@ -16,6 +16,9 @@ struct Options {
         "device", "Output device: a number, or text found in its description (\"null\").",
         "N|TEXT"};
     QCommandLineOption wav{"wav", "The built-in synth also records into WAVFILE.", "WAVFILE"};
+    QCommandLineOption period{"period", "The clock's timer period in milliseconds: 1 or 10.", "MS"};
+    QCommandLineOption stats{"stats",
+                             "With --headless: print how late the events reached the device."};
     QCommandLineOption chords{"chords", "Print the chord sheet of FILE and exit.", "FILE"};
     QCommandLineOption channels{"channels", "With --chords: the channels to listen to (1-16).",
                                 "LIST"};
@@ -38,8 +41,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     parser.setApplicationDescription("Tabulon: a MIDI file player that shows the guitar chords.");
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    parser.addOptions({o.headless, o.log, o.device, o.wav, o.chords, o.channels, o.tracks,
-                       o.transpose, o.transposeTracks});
+    parser.addOptions({o.headless, o.log, o.device, o.wav, o.period, o.stats, o.chords, o.channels,
+                       o.tracks, o.transpose, o.transposeTracks});
     parser.addPositionalArgument("FILE", "The MIDI file to open.", "[FILE]");
 
     auto fail = [&result](std::string text) {
@@ -66,8 +69,11 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     if (parser.isSet(o.chords)) {
         if (!files.isEmpty())
             return fail("--chords takes its file as its value, not a second FILE");
-        if (parser.isSet(o.headless) || parser.isSet(o.device) || parser.isSet(o.wav))
-            return fail("--chords does not play: --headless, --device and --wav do not apply");
+        if (parser.isSet(o.headless) || parser.isSet(o.device) || parser.isSet(o.wav) ||
+            parser.isSet(o.period) || parser.isSet(o.stats))
+            return fail(
+                "--chords does not play: --headless, --device, --wav, --period and --stats do not "
+                "apply");
         result.action = ParsedCommandLine::Action::Chords;
         auto& args = result.chordSheetArguments;
         args.push_back(Local(parser.value(o.chords)));
@@ -103,6 +109,14 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         result.wavFile = Local(parser.value(o.wav));
         if (result.wavFile.empty()) return fail("--wav needs a file name");
     }
+    if (parser.isSet(o.period)) {
+        const QString value = parser.value(o.period);
+        if (value != QStringLiteral("1") && value != QStringLiteral("10"))
+            return fail("--period takes 1 or 10 (milliseconds), not " + Local(value));
+        options.timerPeriod = static_cast<uint16_t>(value.toUInt());
+    }
+    options.printLateness = parser.isSet(o.stats);
+    if (options.printLateness && !options.headless) return fail("--stats goes with --headless");
     return result;
 }
 

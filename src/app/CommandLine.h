@@ -7,6 +7,9 @@
 //   --device N|TEXT                 output device number N, or the first device whose description
 //                                   contains TEXT (any case; "null" is the null device)
 //   --wav WAVFILE                   the built-in synth also records into WAVFILE
+//   --period 1|10                   the clock's timer period in milliseconds
+//   --stats                         with --headless: at the end, print on standard error how late
+//                                   the events reached the device (p50, p99, max)
 //   --chords FILE                   print the chord sheet of FILE and exit; with --channels,
 //                                   --tracks, --transpose, --transpose-tracks (see
 //                                   Misc/ChordAnalysisReport.h)

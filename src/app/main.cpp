@@ -16,6 +16,7 @@
 #include "app/CMainFrame.h"
 #include "app/CTabulonApp.h"
 #include "app/CTabulonDoc.h"
+#include "app/CTabulonView.h"
 #include "app/CommandLine.h"
 #include "midilib/LibraryOptions.h"
 #include "res/Resource.h"
@@ -126,6 +127,16 @@ void LogEverythingInto(const std::string& path) {
     UserSettings.logFileName = path;
 }
 
+// How late the view's output handed its events to the device, on standard error.
+void PrintLateness(CMainFrame& frame) {
+    const auto* view = dynamic_cast<CTabulonView*>(frame.GetActiveView());
+    if (!view) return;
+    const midilib::LatenessSummary lateness = midilib::GetMidiOutLateness(view->output.GetHandle());
+    std::cerr << "tabulon: " << lateness.count << " events, lateness p50 " << lateness.p50Ns / 1000
+              << " us, p99 " << lateness.p99Ns / 1000 << " us, max " << lateness.maxNs / 1000
+              << " us\n";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -204,7 +215,11 @@ int main(int argc, char** argv) {
                 CloseLogStream();
                 return kExitFailed;
             }
-            frame->clock.onDone = [] { QCoreApplication::exit(kExitOk); };
+            if (options.timerPeriod) frame->clock.SetPeriod(*options.timerPeriod);
+            frame->clock.onDone = [frame, printLateness = options.printLateness] {
+                if (printLateness) PrintLateness(*frame);
+                QCoreApplication::exit(kExitOk);
+            };
             // The toolbar's Play runs whatever the Start rule says, as a click on it would.
             QTimer::singleShot(0, frame, [frame] { frame->OnCommand(ID_TOOLBAR_PLAY); });
         }

@@ -23,7 +23,7 @@ using namespace miditest;
 namespace {
 
 const std::string kChecker = std::string(TABULON_SOURCE_DIR) + "/bench/check_soak_log.py";
-const std::string kSongMaker = std::string(TABULON_BINARY_DIR) + "/bench/make_soak_song";
+const std::string kSongMaker = std::string(TABULON_BINARY_DIR) + "/examples/make_soak_song";
 // The system's interpreter when there is one: wrappers found on the path may take a second to
 // start.
 const std::string kPython =
