@@ -32,7 +32,7 @@ struct ChordStep {
 };
 
 class TrackBuilder {
-public:
+  public:
     void Add(uint32_t tick, uint8_t status, uint8_t data1, uint8_t data2) {
         events_.push_back({tick, MidiEvent{0, status, data1, data2, 0}});
     }
@@ -42,7 +42,8 @@ public:
         Add(tick + length - 1, uint8_t(0x80 | channel), uint8_t(note), 0);
     }
     void Tempo(uint32_t tick, double beatsPerMinute) {
-        events_.push_back({tick, midilib::MakeTempoEvent(0, uint32_t(60000000.0 / beatsPerMinute))});
+        events_.push_back(
+            {tick, midilib::MakeTempoEvent(0, uint32_t(60000000.0 / beatsPerMinute))});
     }
     // Delta times in time order; events of one tick keep the order in which they were added.
     std::vector<MidiEvent> Deltas() const {
@@ -60,7 +61,7 @@ public:
         return out;
     }
 
-private:
+  private:
     std::vector<Timed> events_;
 };
 
@@ -75,7 +76,8 @@ Song MakeProgression(const std::string& fileName, const std::vector<ChordStep>& 
                      const std::vector<std::pair<uint32_t, double>>& tempi) {
     Song song{fileName, {}};
     TrackBuilder conductor, guitar, bass, melody;
-    for (const auto& [bar, bpm] : tempi) conductor.Tempo(bar * 4 * kTicksPerBeat, bpm);
+    for (const auto& [bar, bpm] : tempi)
+        conductor.Tempo(bar * 4 * kTicksPerBeat, bpm);
     guitar.Add(0, 0xC0, 25, 0);  // steel-string guitar
     bass.Add(0, 0xC1, 33, 0);    // finger bass
     melody.Add(0, 0xC2, 73, 0);  // flute
@@ -98,7 +100,8 @@ Song MakeProgression(const std::string& fileName, const std::vector<ChordStep>& 
         }
         tick += 4 * kTicksPerBeat;
     }
-    song.tracks = {{"Conductor", conductor}, {"Guitar", guitar}, {"Bass", bass}, {"Melody", melody}};
+    song.tracks = {
+        {"Conductor", conductor}, {"Guitar", guitar}, {"Bass", bass}, {"Melody", melody}};
     return song;
 }
 
@@ -136,18 +139,22 @@ int main(int argc, char** argv) {
     const std::string folder = argc > 1 ? argv[1] : ".";
     std::vector<ChordStep> progression;
     for (int root : {60, 67, 62, 69})
-        for (const ChordStep& s : OneFourFiveSix(root)) progression.push_back(s);
+        for (const ChordStep& s : OneFourFiveSix(root))
+            progression.push_back(s);
 
     std::vector<ChordStep> keyChange;
     for (int root : {64, 65})
-        for (const ChordStep& s : OneFourFiveSix(root)) keyChange.push_back(s);
+        for (const ChordStep& s : OneFourFiveSix(root))
+            keyChange.push_back(s);
 
     const std::vector<int> seventh{0, 4, 7, 10};
     std::vector<ChordStep> blues;
-    for (int root : {57, 57, 57, 57, 62, 62, 57, 57, 64, 62, 57, 64}) blues.push_back({root, seventh});
+    for (int root : {57, 57, 57, 57, 62, 62, 57, 57, 64, 62, 57, 64})
+        blues.push_back({root, seventh});
 
     bool ok = Write(folder, MakeProgression("demo-progression.mid", progression, {{0, 100.0}}));
-    ok &= Write(folder, MakeProgression("demo-tempo-change.mid", keyChange, {{0, 84.0}, {4, 132.0}}));
+    ok &=
+        Write(folder, MakeProgression("demo-tempo-change.mid", keyChange, {{0, 84.0}, {4, 132.0}}));
     ok &= Write(folder, MakeProgression("demo-blues.mid", blues, {{0, 112.0}}));
     return ok ? 0 : 1;
 }

@@ -1,10 +1,10 @@
 // The chord analysis pass over whatever the reader made of the bytes, with every log section on.
 #include <sstream>
 
-#include "support/LoadedSong.h"
 #include "Misc/ChordDictionary.h"
 #include "Misc/LogStream.h"
 #include "settings/UserSettings.h"
+#include "support/LoadedSong.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool ready = [] {

@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
     const smftest::Bytes sound = smftest::MakeSoundFile();
     WriteSeed(folder, "sound", sound);
     for (size_t cut = 14; cut < sound.size(); cut += 7) {
-        WriteSeed(folder, "cut-" + std::to_string(cut), smftest::Bytes(sound.begin(), sound.begin() + long(cut)));
+        WriteSeed(folder, "cut-" + std::to_string(cut),
+                  smftest::Bytes(sound.begin(), sound.begin() + long(cut)));
     }
     std::printf("make_seed_corpus: %d broken files, 1 sound file and its cuts in %s\n", count,
                 folder.c_str());

@@ -52,7 +52,8 @@ void CTabulonDoc::StopForFileChange() {
 void CTabulonDoc::DeleteTracks() {
     // Each track detaches itself from the file object and the output; the last first, so that
     // neither list closes a gap per track (files can hold thousands of tracks).
-    while (!tracks.empty()) tracks.pop_back();
+    while (!tracks.empty())
+        tracks.pop_back();
     trackCount = 0;
 }
 

@@ -16,18 +16,20 @@
 #include "midi/MidiLib.h"
 
 class MessageDispatcher {
-public:
+  public:
     virtual ~MessageDispatcher() = default;
     // Thread-safe; `task` runs later on the owner's thread, in the order of the calls.
     virtual void Dispatch(std::function<void()> task) = 0;
 };
 
 class MessageWindow final : public MidiNotifier {
-public:
+  public:
     using Handler = std::function<void(uint32_t message, uint32_t generation)>;
 
     MessageWindow(MessageDispatcher& owner, std::string title, Handler handler)
-        : owner_(owner), title_(std::move(title)), handler_(std::move(handler)),
+        : owner_(owner),
+          title_(std::move(title)),
+          handler_(std::move(handler)),
           alive_(std::make_shared<bool>(true)) {}
     ~MessageWindow() override { *alive_ = false; }
     MessageWindow(const MessageWindow&) = delete;
@@ -41,7 +43,7 @@ public:
     }
     const std::string& Title() const { return title_; }
 
-private:
+  private:
     MessageDispatcher& owner_;
     std::string title_;
     Handler handler_;

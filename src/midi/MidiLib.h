@@ -26,7 +26,7 @@ constexpr uint16_t MIDI_MAPPER_DEVICE = 0xFFFF;
 // A receiver of the library's posted messages. PostMidiMessage is called from the library's clock
 // thread; it must not block and must hand the message over to the receiver's own thread.
 class MidiNotifier {
-public:
+  public:
     virtual ~MidiNotifier() = default;
     virtual void PostMidiMessage(uint32_t message, uint32_t generation) = 0;
 };

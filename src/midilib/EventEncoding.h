@@ -45,7 +45,9 @@ constexpr uint8_t kEscapeStatus = 0xF7;
 constexpr uint8_t kTempoStatus = 0xFF;
 constexpr uint32_t kMaxEncodedTempo = 0x7FFFFF;
 
-constexpr bool IsChannelMessage(const MidiEvent& e) { return e.status >= 0x80 && e.status < 0xF0; }
+constexpr bool IsChannelMessage(const MidiEvent& e) {
+    return e.status >= 0x80 && e.status < 0xF0;
+}
 
 // Number of bytes of a channel message with this status (2 or 3).
 constexpr int ChannelMessageLength(uint8_t status) {
@@ -54,12 +56,15 @@ constexpr int ChannelMessageLength(uint8_t status) {
 }
 
 constexpr MidiEvent MakeTempoEvent(uint32_t delta, uint32_t microsecondsPerBeat) {
-    const uint32_t t = microsecondsPerBeat > kMaxEncodedTempo ? kMaxEncodedTempo : microsecondsPerBeat;
+    const uint32_t t =
+        microsecondsPerBeat > kMaxEncodedTempo ? kMaxEncodedTempo : microsecondsPerBeat;
     return MidiEvent{delta, kTempoStatus, uint8_t((t >> 16) & 0x7F), uint8_t((t >> 8) & 0xFF),
                      uint8_t(t & 0xFF)};
 }
 
-constexpr bool IsTempoEvent(const MidiEvent& e) { return e.status == kTempoStatus; }
+constexpr bool IsTempoEvent(const MidiEvent& e) {
+    return e.status == kTempoStatus;
+}
 
 constexpr uint32_t TempoOf(const MidiEvent& e) {
     return (uint32_t{e.data1} << 16) | (uint32_t{e.data2} << 8) | uint32_t{e.data3};

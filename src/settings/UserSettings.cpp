@@ -9,4 +9,6 @@ void UserSettingsRecord::ResetTrackSettings() {
     transposeAmount = 0;
 }
 
-void UserSettingsRecord::ClearMutedTracks() { mutedTracks.fill(0); }
+void UserSettingsRecord::ClearMutedTracks() {
+    mutedTracks.fill(0);
+}

@@ -17,7 +17,7 @@
 #include "midi/CMidiTrack.h"
 
 class LoadedSong {
-public:
+  public:
     explicit LoadedSong(const std::string& path) { Load(path); }
     LoadedSong(const uint8_t* data, size_t size) {
         static const std::string path = "/tmp/tabulon-song-" + std::to_string(getpid()) + ".mid";
@@ -29,7 +29,8 @@ public:
     }
     ~LoadedSong() {
         // Each track takes itself out of both lists; the last first, so no list closes a gap.
-        while (!tracks.empty()) tracks.pop_back();
+        while (!tracks.empty())
+            tracks.pop_back();
         smf.Close();
     }
 
@@ -37,7 +38,7 @@ public:
     CMidiOut output;
     std::vector<std::unique_ptr<CMidiTrack>> tracks;
 
-private:
+  private:
     void Load(const std::string& path) {
         if (!smf.Open(path.c_str(), 'r', 1)) return;
         for (uint32_t i = 0; i < smf.GetTrackCountInFile(); ++i) {
@@ -46,6 +47,7 @@ private:
             output.AddTrack(tracks.back().get());
         }
         smf.ReadAllTracks();
-        for (auto& track : tracks) track->GetName();
+        for (auto& track : tracks)
+            track->GetName();
     }
 };

@@ -11,7 +11,7 @@
 #include "midi/MessageWindow.h"
 
 class TestLoop final : public MessageDispatcher {
-public:
+  public:
     void Dispatch(std::function<void()> task) override {
         {
             std::lock_guard lock(mutex_);
@@ -27,7 +27,8 @@ public:
             std::lock_guard lock(mutex_);
             ready.swap(tasks_);
         }
-        for (auto& task : ready) task();
+        for (auto& task : ready)
+            task();
         return static_cast<int>(ready.size());
     }
 
@@ -46,7 +47,7 @@ public:
         return true;
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<std::function<void()>> tasks_;
