@@ -13,6 +13,10 @@ bool OpenLogStream(const std::string& path) {
     return true;
 }
 
-void CloseLogStream() {
-    if (LogStream.is_open()) LogStream.close();
+bool CloseLogStream() {
+    if (!LogStream.is_open()) return true;
+    // The state was cleared at the open, so any error bit now comes from a write to the file,
+    // or from the final flush.
+    LogStream.close();
+    return !LogStream.fail();
 }

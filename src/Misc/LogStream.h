@@ -18,4 +18,7 @@ extern std::ofstream LogStream;
 bool OpenLogStream(const std::string& path);
 
 // Closes the stream, writing out what it buffers; nothing happens when it is already closed.
-void CloseLogStream();
+// False when the stream was open and a write since it was opened failed (a full disk, a file-size
+// limit), so that the file lacks lines: the caller tells the user. What was written before the
+// failure stays in the file.
+bool CloseLogStream();

@@ -226,6 +226,10 @@ int main(int argc, char** argv) {
         exitCode = app.Run();
     }
     if (signalQuit.Received() != 0) exitCode = 128 + signalQuit.Received();
-    CloseLogStream();
+    if (!CloseLogStream()) {
+        std::cerr << "tabulon: writing the log file " << UserSettings.logFileName
+                  << " failed (is the disk full?); it lacks the latest lines\n";
+        if (exitCode == kExitOk) exitCode = kExitFailed;
+    }
     return exitCode;
 }

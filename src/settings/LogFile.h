@@ -5,4 +5,10 @@
 // owned by no window, with the text "Open failed on LOGFILE: " and the full name; the program
 // goes on with the log closed.
 
+#include <string>
+
 void OpenLogFile();
+
+// Closes the log stream; when lines could not be written to `fileName` (a full disk), the user is
+// told in a warning box captioned "Log Incomplete".
+void CloseLogFile(const std::string& fileName);

@@ -62,13 +62,14 @@ int RunLogging() {
     CLoggingDlg dialog;
     const int result = dialog.DoModal();
     if (result != IDOK) return result;
+    const std::string previousFileName = UserSettings.logFileName;
     UserSettings.logFileName = dialog.logFileName;
     UserSettings.logMidiEvents = dialog.logMidiEvents != 0;
     UserSettings.logNotes = dialog.logNotes != 0;
     UserSettings.logChords = dialog.logChords != 0;
     UserSettings.loggingEnabled = dialog.loggingEnabled != 0;
     UserSettings.logTrackInfo = dialog.logTrackInfo != 0;
-    CloseLogStream();
+    CloseLogFile(previousFileName);
     if (UserSettings.loggingEnabled) OpenLogFile();
     return result;
 }
