@@ -60,10 +60,7 @@ class ChordAnalysisLog : public ::testing::Test {
     }
 
     CMidiTrack& AddTrack(const std::vector<MidiEvent>& absolute) {
-        tracks.push_back(std::make_unique<CMidiTrack>());
-        miditest::Fill(*tracks.back(), absolute);
-        out.AddTrack(tracks.back().get());
-        return *tracks.back();
+        return miditest::AddFilledTrack(tracks, out, absolute);
     }
 
     // Runs the pass and returns what reached the log.

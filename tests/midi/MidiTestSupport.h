@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -34,6 +35,15 @@ inline void Fill(CMidiTrack& track, const std::vector<MidiEvent>& absolute) {
         previous = time;
         track.InsertEvent(e, -1);
     }
+}
+
+// A new track holding `absolute`, kept in `tracks` and attached to `out` after the others.
+inline CMidiTrack& AddFilledTrack(std::vector<std::unique_ptr<CMidiTrack>>& tracks, CMidiOut& out,
+                                  const std::vector<MidiEvent>& absolute) {
+    tracks.push_back(std::make_unique<CMidiTrack>());
+    Fill(*tracks.back(), absolute);
+    out.AddTrack(tracks.back().get());
+    return *tracks.back();
 }
 
 // `count` note-ons at `time`, note numbers counting from `firstNote` (mod 128).
