@@ -154,3 +154,12 @@ void DDV_MinMaxInt(CDataExchange* pDX, int value, int minValue, int maxValue) {
                       .arg(maxValue));
     }
 }
+
+void DDV_MinMaxDouble(CDataExchange* pDX, double value, double minValue, double maxValue) {
+    if (pDX->Failed() || !pDX->m_bSaveAndValidate) return;
+    if (!(value >= minValue && value <= maxValue)) {
+        pDX->Fail(QStringLiteral("Please enter a number between %1 and %2.")
+                      .arg(minValue, 0, 'g', 15)
+                      .arg(maxValue, 0, 'g', 15));
+    }
+}

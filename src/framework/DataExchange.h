@@ -21,6 +21,8 @@
 //   "Please enter no more than %1 characters." with %1 = n.
 // - DDV_MinMaxInt(min, max): on save a value outside gives
 //   "Please enter an integer between %1 and %2." with %1 = min, %2 = max.
+// - DDV_MinMaxDouble(min, max): likewise for a number, "Please enter a number between %1 and %2."
+//   with the bounds written in full (no exponent); a NaN is outside every range.
 // The DDV checks apply to the control of the DDX call just before them.
 
 #include <QString>
@@ -56,3 +58,4 @@ void DDX_Check(CDataExchange* pDX, unsigned id, int& value);
 void DDV_MaxChars(CDataExchange* pDX, const QString& value, int maxChars);
 void DDV_MaxChars(CDataExchange* pDX, const std::string& value, int maxChars);
 void DDV_MinMaxInt(CDataExchange* pDX, int value, int minValue, int maxValue);
+void DDV_MinMaxDouble(CDataExchange* pDX, double value, double minValue, double maxValue);

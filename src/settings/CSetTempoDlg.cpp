@@ -1,12 +1,26 @@
 #include "settings/CSetTempoDlg.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "framework/DataExchange.h"
 #include "res/Resource.h"
 #include "settings/SettingsDialogTemplates.h"
+#include "settings/SettingsText.h"
 
 CSetTempoDlg::CSetTempoDlg(QWidget* parent) : CDialog(SetTempoTemplate(), parent) {}
+
+double CSetTempoDlg::BeatsPerMinute() const {
+    const std::string text = tempoText.toStdString();
+    const bool hasDigit =
+        std::any_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
+    return hasDigit ? LeadingDecimal(text) : 0.0;
+}
 
 void CSetTempoDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Text(pDX, IDC_TEMPO, tempoText);
     DDV_MaxChars(pDX, tempoText, kMaxChars);
+    // 0 is the way to ask for the default of 120 beats per minute.
+    if (pDX->m_bSaveAndValidate && BeatsPerMinute() != 0.0)
+        DDV_MinMaxDouble(pDX, BeatsPerMinute(), kMinBeatsPerMinute, kMaxBeatsPerMinute);
 }

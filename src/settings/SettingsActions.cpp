@@ -18,8 +18,7 @@ int RunSetTempo(CMidiSync& clock) {
     dialog.tempoText = BeatsPerMinuteText(CMidiSync::TempoToBpm(clock.GetTempo()));
     const int result = dialog.DoModal();
     if (result != IDOK) return result;
-    const double beatsPerMinute = LeadingDecimal(dialog.tempoText.toStdString());
-    clock.SetTempo(CMidiSync::BpmToTempo(beatsPerMinute));
+    clock.SetTempo(CMidiSync::BpmToTempo(dialog.BeatsPerMinute()));
     return result;
 }
 

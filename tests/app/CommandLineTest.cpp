@@ -25,6 +25,8 @@ TEST(CommandLineParse, OptionsReachTheStartupOptions) {
     EXPECT_EQ(c.deviceText, "null");
     EXPECT_EQ(c.wavFile, "o.wav");
     EXPECT_EQ(c.options.files, QStringList{"s.mid"});
+    EXPECT_EQ(Parse({"--period", "1"}).options.timerPeriod, 1);
+    EXPECT_EQ(Parse({"--period", "10"}).options.timerPeriod, 10);
     EXPECT_EQ(Parse({}).action, ParsedCommandLine::Action::RunWindow);
     EXPECT_EQ(Parse({"--help"}).action, ParsedCommandLine::Action::Help);
     EXPECT_EQ(Parse({"--version"}).action, ParsedCommandLine::Action::Version);
@@ -45,8 +47,10 @@ TEST(CommandLineParse, MistakesAreRefusedNotGuessed) {
     for (const QStringList& bad :
          {QStringList{"--no-such-option"}, QStringList{"a.mid", "b.mid"}, QStringList{"--headless"},
           QStringList{"--log"}, QStringList{"--channels", "1", "a.mid"},
-          QStringList{"--chords", "a.mid", "b.mid"},
-          QStringList{"--chords", "a.mid", "--headless"}}) {
+          QStringList{"--chords", "a.mid", "b.mid"}, QStringList{"--chords", "a.mid", "--headless"},
+          QStringList{"--period", "0"}, QStringList{"--period", "2"}, QStringList{"--period", "11"},
+          QStringList{"--period", "-1"}, QStringList{"--period", "1.0"},
+          QStringList{"--period", "010"}, QStringList{"--period="}}) {
         const ParsedCommandLine c = Parse(bad);
         EXPECT_EQ(c.action, ParsedCommandLine::Action::Error) << bad.join(' ').toStdString();
         EXPECT_FALSE(c.text.empty());

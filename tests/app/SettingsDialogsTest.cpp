@@ -69,10 +69,38 @@ TEST_F(ClockDialogTest, SetTempoShowsBeatsPerMinuteAndConvertsTheTextOnOk) {
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
-TEST_F(ClockDialogTest, SetTempoWithoutAPositiveNumberSetsOneHundredTwentyBeats) {
-    for (const char* typed : {"0", "", "abc", "-90", "inf", "nan"}) {
+TEST_F(ClockDialogTest, SetTempoOfZeroOrWithoutDigitsSetsOneHundredTwentyBeats) {
+    for (const char* typed : {"0", "", "abc", "-0", "inf", "nan"}) {
         clock.SetTempo(1000000);
         EXPECT_EQ(SetTempo("60.000", typed), IDOK) << typed;
+        EXPECT_EQ(clock.GetTempo(), 500000u) << typed;
+    }
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(ClockDialogTest, SetTempoTakesOneToSixtyMillionBeatsAndRefusesTheRestWithAMessage) {
+    // The bounds themselves: 60 s and 1 us per beat.
+    EXPECT_EQ(SetTempo("120.000", "1"), IDOK);
+    EXPECT_EQ(clock.GetTempo(), 60000000u);
+    EXPECT_EQ(SetTempo("1.000", "60000000"), IDOK);
+    EXPECT_EQ(clock.GetTempo(), 1u);
+    EXPECT_TRUE(boxes.Boxes().empty());
+
+    // Beyond them nothing is rounded into range: OK is refused, the field selected, the clock kept.
+    clock.SetTempo(500000);
+    for (const char* typed : {"-90", "-1", "0.99", "60000001", "99999999", "1e999", "nan(1)"}) {
+        const size_t before = boxes.Boxes().size();
+        const int result = WithDialog([this] { return RunSetTempo(clock); },
+                                      [&](CDialog& dialog) {
+                                          Type(dialog, IDC_TEMPO, typed);
+                                          Press(dialog, IDOK);
+                                          EXPECT_TRUE(dialog.isVisible()) << typed;
+                                          EXPECT_TRUE(Edit(dialog, IDC_TEMPO)->hasSelectedText());
+                                          Press(dialog, IDCANCEL);
+                                      });
+        EXPECT_EQ(result, IDCANCEL) << typed;
+        ASSERT_EQ(boxes.Boxes().size(), before + 1) << typed;
+        EXPECT_EQ(boxes.LastText(), "Please enter a number between 1 and 60000000.") << typed;
         EXPECT_EQ(clock.GetTempo(), 500000u) << typed;
     }
 }
