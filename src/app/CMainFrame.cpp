@@ -4,6 +4,7 @@
 #include <QFile>
 
 #include "Misc/ChordDictionary.h"
+#include "app/CTabulonView.h"
 #include "framework/CDocument.h"
 #include "res/MainFrameResources.h"
 #include "res/Resource.h"
@@ -24,6 +25,10 @@ CMainFrame::CMainFrame() {
     clock.onBeat = [this] {
         if (CDocument* document = GetActiveDocument())
             document->UpdateAllViews(nullptr, 0, nullptr);
+    };
+    clock.onDone = [this] {
+        if (const auto* view = dynamic_cast<const CTabulonView*>(GetActiveView()))
+            view->ReportFailedDevice();
     };
 }
 

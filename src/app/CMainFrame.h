@@ -6,8 +6,9 @@
 //
 // Its command table carries the settings commands; their handlers are defined with the settings
 // dialogs (settings/SettingsCommands.cpp). Every beat of the clock updates the views of the
-// active document. Members are destroyed toolbar first, then the clock (which stops and closes
-// it), then the base frame.
+// active document; the end of a play lets the view report a device that failed during it.
+// Members are destroyed toolbar first, then the clock (which stops and closes it), then the base
+// frame.
 
 #include <string>
 

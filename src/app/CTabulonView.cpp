@@ -1,10 +1,12 @@
 #include "app/CTabulonView.h"
 
 #include "app/CMainFrame.h"
+#include "app/CTabulonApp.h"
 #include "app/CTabulonDoc.h"
 #include "app/ChordDisplay.h"
 #include "framework/CCmdUI.h"
 #include "framework/CMenu.h"
+#include "midilib/LibraryOptions.h"
 #include "res/Resource.h"
 
 std::optional<int> CTabulonView::startupDevice;
@@ -63,6 +65,18 @@ void CTabulonView::OnPause() {
 void CTabulonView::OnStop() {
     if (sync) sync->Stop();
     output.Silence();
+}
+
+bool CTabulonView::OutputDeviceFailed() const {
+    return output.IsOpen() && midilib::MidiOutDeviceFailed(output.GetHandle());
+}
+
+void CTabulonView::ReportFailedDevice() const {
+    if (!OutputDeviceFailed()) return;
+    CTabulonApp::TellUser(
+        QStringLiteral("The MIDI output device failed during playback; the rest of the song was "
+                       "not heard. Choose a device from the Output Device menu."),
+        MB_ICONWARNING | MB_OK);
 }
 
 void CTabulonView::OnUpdatePlay(CCmdUI* cmdUI) {

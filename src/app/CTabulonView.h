@@ -10,6 +10,10 @@
 // menu's Start is enabled exactly when some track holds events and the clock is not running.
 // Every plain command that reaches the view is first offered to the device menu, so a device
 // item's identifier switches the output device.
+//
+// OutputDeviceFailed: whether the open output device has failed for good (its events are being
+// dropped). When a play has ended (the clock's done message), ReportFailedDevice tells the user
+// so in a warning box: the rest of the song went unheard and nothing else on screen says why.
 
 #include <optional>
 
@@ -38,6 +42,8 @@ class CTabulonView : public CView {
     void OnStop();
     void OnUpdatePlay(CCmdUI* cmdUI);
     void OnUpdateStop(CCmdUI* cmdUI);
+    bool OutputDeviceFailed() const;
+    void ReportFailedDevice() const;
 
     // The device the view opens at creation instead of the menu's default (the command line's
     // --device); none by default.

@@ -3,6 +3,7 @@
 //
 //   tabulon [FILE]                  the window, with FILE opened
 //   --headless                      no window shown: play FILE once to its end, then exit 0
+//                                   (1 when the output device failed during the play)
 //   --log LOGFILE                   logging on from the start into LOGFILE, every log flag set
 //   --device N|TEXT                 output device number N, or the first device whose description
 //                                   contains TEXT (any case; "null" is the null device)

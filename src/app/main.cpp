@@ -218,7 +218,10 @@ int main(int argc, char** argv) {
             if (options.timerPeriod) frame->clock.SetPeriod(*options.timerPeriod);
             frame->clock.onDone = [frame, printLateness = options.printLateness] {
                 if (printLateness) PrintLateness(*frame);
-                QCoreApplication::exit(kExitOk);
+                // The library has said on standard error that the device failed; a play that
+                // was not heard to its end does not exit as a success.
+                const auto* view = dynamic_cast<const CTabulonView*>(frame->GetActiveView());
+                QCoreApplication::exit(view && view->OutputDeviceFailed() ? kExitFailed : kExitOk);
             };
             // The toolbar's Play runs whatever the Start rule says, as a click on it would.
             QTimer::singleShot(0, frame, [frame] { frame->OnCommand(ID_TOOLBAR_PLAY); });

@@ -1,5 +1,6 @@
-// Switching the output device through the device menu while a song plays, and playing when the
-// chosen device cannot be opened: no note is left hanging on any device, and playback stays sound.
+// Switching the output device through the device menu while a song plays, playing when the
+// chosen device cannot be opened, and a device that fails during a play: no note is left hanging
+// on any device, playback stays sound, and a play cut short by its device is reported.
 #include <QAction>
 #include <array>
 #include <set>
@@ -53,9 +54,10 @@ class DeviceSwitchingTest : public ::testing::Test {
         settingstest::EnsureApplication();  // made first: an application never destroyed
         EnsureApplication();
         UserSettings = UserSettingsRecord{};
-        midilib::SetTestOutputDevices({TestDeviceSpec{"Port A", false, {}, -1, portProbe},
-                                       TestDeviceSpec{"Broken", true, {}, -1, brokenProbe},
-                                       TestDeviceSpec{"Test Synth", false, {}, -1, synthProbe}});
+        midilib::SetTestOutputDevices(
+            {TestDeviceSpec{"Port A", false, {}, portAFailsAfter, portProbe},
+             TestDeviceSpec{"Broken", true, {}, -1, brokenProbe},
+             TestDeviceSpec{"Test Synth", false, {}, -1, synthProbe}});
         app = std::make_unique<CTabulonApp>();
         ASSERT_TRUE(app->InitInstance());
         frame = dynamic_cast<CMainFrame*>(app->GetMainWnd());
@@ -111,6 +113,7 @@ class DeviceSwitchingTest : public ::testing::Test {
         return checks;
     }
 
+    int portAFailsAfter = -1;  // messages "Port A" sends before it fails for good
     MessageBoxCapture boxes;
     std::shared_ptr<TestDeviceProbe> portProbe = std::make_shared<TestDeviceProbe>();
     std::shared_ptr<TestDeviceProbe> brokenProbe = std::make_shared<TestDeviceProbe>();
@@ -169,6 +172,37 @@ TEST_F(DeviceSwitchingTest, ADeviceThatFailsToOpenLeavesNothingCheckedAndPlaybac
     EXPECT_EQ(NoteOns(*portProbe), 24u);
     EXPECT_TRUE(HangingNotes(*portProbe).empty());
     EXPECT_TRUE(boxes.Boxes().empty()) << "a failing device shows no message";
+}
+
+class DeviceFailingMidPlayTest : public DeviceSwitchingTest {
+  protected:
+    void SetUp() override {
+        portAFailsAfter = 32 + 20;  // the resets at opening, then twenty song messages
+        DeviceSwitchingTest::SetUp();
+    }
+};
+
+TEST_F(DeviceFailingMidPlayTest, TheEndOfThePlayTellsTheUserAndAnotherDevicePlaysTheSong) {
+    OpenHeldChords();
+    frame->OnCommand(kPortA);
+    ASSERT_TRUE(frame->OnCommand(ID_PLAY_START));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !Running(); }, 15000));
+    EXPECT_LT(NoteOns(*portProbe), 24u);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.LastText(),
+              "The MIDI output device failed during playback; the rest of the song was not heard. "
+              "Choose a device from the Output Device menu.");
+    EXPECT_EQ(boxes.Boxes().back().type & MB_ICONMASK, MB_ICONWARNING);
+
+    // The window stays usable: the Start item is enabled again and another device plays the
+    // whole song, with no further message.
+    EXPECT_TRUE(frame->IsCommandEnabled(ID_PLAY_START));
+    frame->OnCommand(kSynth);
+    ASSERT_TRUE(frame->OnCommand(ID_PLAY_START));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !Running(); }, 15000));
+    EXPECT_EQ(NoteOns(*synthProbe), 24u);
+    EXPECT_TRUE(HangingNotes(*synthProbe).empty());
+    EXPECT_EQ(boxes.Boxes().size(), 1u);
 }
 
 }  // namespace
