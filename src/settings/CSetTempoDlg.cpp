@@ -20,7 +20,9 @@ double CSetTempoDlg::BeatsPerMinute() const {
 void CSetTempoDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Text(pDX, IDC_TEMPO, tempoText);
     DDV_MaxChars(pDX, tempoText, kMaxChars);
+    if (!pDX->m_bSaveAndValidate) return;
     // 0 is the way to ask for the default of 120 beats per minute.
-    if (pDX->m_bSaveAndValidate && BeatsPerMinute() != 0.0)
-        DDV_MinMaxDouble(pDX, BeatsPerMinute(), kMinBeatsPerMinute, kMaxBeatsPerMinute);
+    const double beatsPerMinute = BeatsPerMinute();
+    if (beatsPerMinute != 0.0)
+        DDV_MinMaxDouble(pDX, beatsPerMinute, kMinBeatsPerMinute, kMaxBeatsPerMinute);
 }
