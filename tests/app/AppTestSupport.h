@@ -5,6 +5,7 @@
 // application (frame, view, document) on test output devices.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -48,8 +49,19 @@ inline void EnsureApplication() {
     ::testing::AddGlobalTestEnvironment(new ApplicationEnd);
 }
 
+// A fresh, empty folder. Each test process has its own root, removed when the process ends:
+// ctest runs the tests of one fixture in parallel processes, which share folder names.
 inline std::filesystem::path Scratch(const std::string& name) {
-    const auto folder = std::filesystem::temp_directory_path() / "tabulon-app-tests" / name;
+    struct Root {
+        std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                     ("tabulon-app-tests-" + std::to_string(::getpid()));
+        ~Root() {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    };
+    static const Root root;
+    const auto folder = root.path / name;
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     return folder;
