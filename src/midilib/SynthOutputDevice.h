@@ -9,11 +9,6 @@
 #include <string>
 
 #include "midilib/OutputDevice.h"
-#include "midilib/SynthRenderThread.h"
-#include "midilib/WavWriter.h"
-
-typedef struct _fluid_hashtable_t fluid_settings_t;
-typedef struct _fluid_audio_driver_t fluid_audio_driver_t;
 
 namespace midilib {
 
@@ -43,13 +38,10 @@ class SynthOutputDevice final : public OutputDevice {
     bool HasSoundFont() const { return hasSoundFont_; }
 
   private:
-    SynthOutputDevice() = default;
+    struct Engine;  // FluidSynth's objects, known only to the implementation
+    explicit SynthOutputDevice(std::unique_ptr<Engine> engine);
 
-    fluid_settings_t* settings_ = nullptr;
-    fluid_synth_t* synth_ = nullptr;
-    fluid_audio_driver_t* driver_ = nullptr;
-    WavWriter wav_;
-    std::unique_ptr<SynthRenderThread> renderer_;
+    std::unique_ptr<Engine> engine_;
     bool audible_ = false;
     bool hasSoundFont_ = false;
 };

@@ -1,11 +1,11 @@
 #include "midilib/SynthRenderThread.h"
 
-#include <fluidsynth.h>
 #include <time.h>
 
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <utility>
 
 namespace midilib {
 
@@ -26,8 +26,8 @@ void SleepUntil(int64_t deadlineNs) {
 }
 }  // namespace
 
-SynthRenderThread::SynthRenderThread(fluid_synth_t* synth, WavWriter* wav)
-    : synth_(synth), wav_(wav), startNs_(MonotonicNs()) {
+SynthRenderThread::SynthRenderThread(Source source, WavWriter* wav)
+    : source_(std::move(source)), wav_(wav), startNs_(MonotonicNs()) {
     thread_ = std::thread([this] { Run(); });
 }
 
@@ -71,8 +71,9 @@ void SynthRenderThread::RenderUpTo(int64_t timeNs) {
     uint64_t due = FramesDue(timeNs - startNs_);
     while (framesRendered_ < due) {
         const int frames = int(std::min<uint64_t>(due - framesRendered_, kChunkFrames));
-        fluid_synth_write_s16(synth_, frames, buffer.data(), 0, 2, buffer.data(), 1, 2);
-        if (wav_) wav_->Write(std::span<const int16_t>(buffer.data(), size_t(frames) * 2));
+        const std::span<int16_t> chunk(buffer.data(), size_t(frames) * 2);
+        source_(chunk);
+        if (wav_) wav_->Write(chunk);
         framesRendered_ += uint64_t(frames);
     }
 }
