@@ -120,15 +120,18 @@ void DrawChordDiagram(CDC& dc, int x, int y, const Fingering* fingering, const Q
 }
 
 void DrawChordDisplay(CDC& dc, const CBeatSync& clock) {
+    DrawChordDisplay(dc, ClockReading{clock.beatCount, clock.GetPosition(kPositionSelector)});
+}
+
+void DrawChordDisplay(CDC& dc, const ClockReading& clock) {
     const QString emptyTitle;
     DrawChordDiagram(dc, kFirstSlotX, kDiagramTopY, nullptr, &emptyTitle, 0);
 
-    const uint32_t pos = clock.GetPosition(kPositionSelector);
+    const uint32_t pos = clock.position;
     DisplayState& state = chordDisplayState;
     if (clock.beatCount != state.lastLoggedBeat) {
         state.lastLoggedBeat = clock.beatCount;
-        if (UserSettings.logMidiEvents && pos != 0)
-            WriteBeatLine(LogStream, clock.beatCount, clock.GetPosition(kPositionSelector));
+        if (UserSettings.logMidiEvents && pos != 0) WriteBeatLine(LogStream, clock.beatCount, pos);
     }
 
     if (state.cursorGeneration != chordTimeline.Generation() ||
@@ -142,20 +145,25 @@ void DrawChordDisplay(CDC& dc, const CBeatSync& clock) {
         state.displayCursor = chordTimeline.First();
     }
 
+    // The entry in force is the last one at or before the position. The search resumes from the
+    // remembered entry; a position before it (the play moved back) starts again from the first.
     std::size_t cur = state.displayCursor;
-    while (cur != ChordTimeline::npos && chordTimeline[cur].time < pos) {
-        state.displayCursor = cur;
-        cur = chordTimeline.Next(cur);
-    }
+    if (cur != ChordTimeline::npos && chordTimeline[cur].time > pos) cur = chordTimeline.First();
+    for (std::size_t next = chordTimeline.Next(cur);
+         next != ChordTimeline::npos && chordTimeline[next].time <= pos;
+         next = chordTimeline.Next(cur))
+        cur = next;
+    state.displayCursor = cur;
+    const bool inForce = cur != ChordTimeline::npos && chordTimeline[cur].time <= pos;
+    if (inForce) state.firstChordReached = true;
 
+    // With a chord in force it fills slot 0 and the entries after it the other slots; before the
+    // first chord slot 0 keeps its label over the empty grid and the first entry is "Current/Next".
     for (int i = 0; i < kSlotCount && cur != ChordTimeline::npos; ++i) {
         const int x = kFirstSlotX + kSlotDistance * i;
         dc.TextOut(x, kLabelY, QString::fromLatin1(SlotLabel(i)));
+        if (i == 0 && !inForce) continue;
         const ChordEvent& entry = chordTimeline[cur];
-        if (!state.firstChordReached && i == 0) {
-            if (entry.time > pos) continue;  // slot 0 keeps its label and the empty grid
-            state.firstChordReached = true;
-        }
         QString title;
         const Fingering* fingering = nullptr;
         ChordTitle(entry.chord, title, fingering);
@@ -163,7 +171,7 @@ void DrawChordDisplay(CDC& dc, const CBeatSync& clock) {
         cur = chordTimeline.Next(cur);
     }
 
-    dc.TextOut(kHeaderX, kHeaderY,
-               QString::asprintf("Beat = %d Position = %d", clock.beatCount,
-                                 static_cast<int>(clock.GetPosition(kPositionSelector))));
+    dc.TextOut(
+        kHeaderX, kHeaderY,
+        QString::asprintf("Beat = %d Position = %d", clock.beatCount, static_cast<int>(pos)));
 }

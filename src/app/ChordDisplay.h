@@ -6,10 +6,15 @@
 //
 // The display keeps its place in the timeline between paints (module state, one for the
 // program): each paint resumes the search from the remembered entry, so its cost does not grow
-// with the song. Play rebuilds the timeline and calls ResetChordDisplayCursor, after which the
-// first paint starts from the first entry and keeps slot 0 empty until the position reaches the
-// first chord shown. A timeline rebuilt behind the display's back (its generation changed)
-// counts as a reset too, so a kept place never points into another timeline.
+// with the song; a position before the remembered entry (the play moved back) searches again from
+// the first entry. Play rebuilds the timeline and calls ResetChordDisplayCursor. A timeline
+// rebuilt behind the display's back (its generation changed) counts as a reset too, so a kept
+// place never points into another timeline.
+//
+// The slots: once the position has reached the first chord, "Previous" shows the chord in force
+// (the last entry at or before the position, also past the last entry) and the other slots the
+// entries after it. Before the first chord "Previous" keeps its label over the empty grid and
+// the first entry is drawn under "Current/Next".
 //
 // Each new beat number seen at a position other than 0 writes the beat line to the log when
 // logMidiEvents is set.
@@ -63,8 +68,15 @@ extern chord_display::DisplayState chordDisplayState;
 // Play's step after the timeline is rebuilt: the next paint searches from the first entry.
 void ResetChordDisplayCursor();
 
+// What a paint reads off the clock.
+struct ClockReading {
+    int32_t beatCount = 0;
+    uint32_t position = 0;  // ticks
+};
+
 // Paints the whole display for `clock`'s beat count and position.
 void DrawChordDisplay(CDC& dc, const CBeatSync& clock);
+void DrawChordDisplay(CDC& dc, const ClockReading& clock);
 
 // One diagram; `fingering` may be null, `title` null or empty, position 0 draws no position line.
 void DrawChordDiagram(CDC& dc, int x, int y, const Fingering* fingering, const QString* title,

@@ -166,6 +166,43 @@ TEST_F(ChordDisplayTest, AChordAtThePositionMovesIntoSlotZero) {
     EXPECT_GT(Ink(QRect(216, 240, 120, 14)), 0) << "the second chord's position line";
 }
 
+// A paint lands after a beat's tick, never exactly on a chord's time: the chord in force (the
+// last entry at or before the position) is what sounds and what slot 0 must show.
+TEST_F(ChordDisplayTest, SlotZeroShowsTheChordInForceWhereverThePaintLands) {
+    chordTimeline.Clear();
+    chordTimeline.Append(0, Chord(0x884));     // G: a dot on string 0 at fret 3
+    chordTimeline.Append(480, Chord(0x244));   // D: string 4 at fret 3
+    chordTimeline.Append(960, Chord(0x910));   // E: string 3 at fret 1
+    chordTimeline.Append(1440, Chord(0x221));  // F: string 0 at fret 1
+    ResetChordDisplayCursor();
+    // The dot of `string` at `fret` in `slot`, beside its white mark.
+    auto dot = [&](int slot, int string, int fret) {
+        return At(40 + 160 * slot + 16 + 20 * string - 7, 100 + 20 * fret - 10) == kDot;
+    };
+    auto paintAt = [&](uint32_t position) {
+        Render([&](CDC& dc) { DrawChordDisplay(dc, ClockReading{1, position}); });
+    };
+
+    paintAt(500);  // D has sounded since 480
+    EXPECT_TRUE(dot(0, 4, 3)) << "D in force under Previous";
+    EXPECT_TRUE(dot(1, 3, 1)) << "E next";
+    EXPECT_TRUE(dot(2, 0, 1)) << "F after it";
+    EXPECT_EQ(Ink(QRect(520, 60, 60, 14)), 0) << "no fourth chord, no fourth label";
+
+    paintAt(960);  // exactly on E
+    EXPECT_TRUE(dot(0, 3, 1));
+    EXPECT_TRUE(dot(1, 0, 1));
+
+    paintAt(5000);  // past the last entry: F still sounds
+    EXPECT_TRUE(dot(0, 0, 1)) << "the last chord stays in force to the end";
+    EXPECT_GT(Ink(QRect(40, 60, 60, 14)), 0) << "\"Previous\"";
+    EXPECT_EQ(Ink(QRect(200, 60, 60, 14)), 0) << "nothing after it";
+
+    paintAt(100);  // the play moved back
+    EXPECT_TRUE(dot(0, 0, 3)) << "G in force again";
+    EXPECT_TRUE(dot(1, 4, 3));
+}
+
 TEST_F(ChordDisplayTest, TitlesNameRootTypeAndAbbreviation) {
     QString title;
     const Fingering* fingering = nullptr;
