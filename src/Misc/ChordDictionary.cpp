@@ -99,7 +99,8 @@ struct BuiltInChord {
 };
 
 // Calls 1 to 23 create the 23 types on C; the rest add fingerings for the other roots to "major"
-// and "minor". Fingerings are kept exactly as written here, in this order.
+// and "minor". Fingerings are kept exactly as written here, in this order. Every shape plays only
+// notes of its chord and sounds its root.
 const BuiltInChord kBuiltInChords[] = {
     {0, 0x091, {{3, 3, 2, 0, 1, 0}, {-1, 3, 2, 0, 1, 0}}, "", "major"},
     {0, 0x491, {{3, 3, 2, 3, 1, 0}, {-1, 3, 2, 4, 1, 0}}, "7", "seventh"},
@@ -113,7 +114,7 @@ const BuiltInChord kBuiltInChords[] = {
     // Dominant ninth C E G A# D, the notes its fingering plays. {C, D, F, G, A#} would be a
     // sixth-ninth chord on A# and is not a ninth at all.
     {0, 0x495, {{3, 3, 2, 3, 3, 3}, {-1, 2, 1, 3, 4, -1}}, "9", "ninth"},
-    {0, 0x48D, {{3, 3, 3, 0, 1, 1}, {-1, 3, 4, 0, 1, -1}}, "m9", "minor ninth"},
+    {0, 0x48D, {{-1, 3, 1, 3, 3, -1}, {-1, 2, 1, 3, 4, -1}}, "m9", "minor ninth"},
     {0, 0x895, {{-1, 3, 2, 4, 3, -1}, {-1, 2, 1, 4, 3, 0}}, "maj9", "major ninth"},
     {0,
      0x295,
@@ -122,15 +123,15 @@ const BuiltInChord kBuiltInChords[] = {
      "six nine (major sixth added ninth)"},
     {0, 0x499, {{-1, 3, 2, 3, 4, -1}, {-1, 2, 1, 3, 4, -1}}, "7+9", "seventh augmented ninth"},
     {0, 0x493, {{-1, 3, 2, 3, 2, -1}, {-1, 2, 1, 3, 1, -1}}, "7-9", "seventh flat ninth"},
-    {0, 0x111, {{-1, 5, 4, 3, 3, -1}, {-1, 4, 2, 1, 1, -1}}, "aug(+)", "augmented"},
+    {0, 0x111, {{-1, 3, 2, 1, 1, 0}, {-1, 4, 3, 1, 2, 0}}, "aug(+)", "augmented"},
     {0, 0x511, {{-1, 1, 2, 1, 1, -1}, {-1, 1, 2, 1, 1, -1}}, "7+5", "seventh augmented fifth"},
-    {0, 0x249, {{4, 5, 3, 4, -1, -1}, {2, 4, 1, 3, -1, -1}}, "dim", "diminished"},
+    {0, 0x249, {{-1, 3, 4, 2, 4, -1}, {-1, 2, 3, 1, 4, -1}}, "dim", "diminished"},
     {0, 0x051, {{-1, 3, 4, 5, 5, -1}, {-1, 1, 2, 3, 4, -1}}, "-5", "diminished fifth"},
     {0, 0x451, {{-1, 3, 4, 3, 5, -1}, {-1, 1, 2, 1, 3, -1}}, "7-5", "seventh diminish fifth"},
     {0, 0x455, {{2, 3, 2, 3, 3, 2}, {1, 2, 1, 3, 4, 1}}, "9-5", "ninth diminished fifth"},
     {0, 0x4B5, {{3, 3, 3, 3, 3, 3}, {-1, 1, 1, 1, 1, 1}}, "11", "eleventh"},
     {0, 0x695, {{3, 3, 2, 3, 3, 5}, {-1, 2, 1, 3, 3, 4}}, "11", "eleventh"},
-    {1, 0x122, {{4, 4, 3, 4, 2, -1}, {-1, 3, 2, 4, 1, -1}}, nullptr, nullptr},
+    {1, 0x122, {{-1, 4, 6, 6, 6, 4}, {-1, 1, 2, 3, 4, 1}}, nullptr, nullptr},
     {1, 0x112, {{4, 4, 6, 6, 5, 4}, {-1, 1, 3, 4, 2, 1}}, nullptr, nullptr},
     {2, 0x244, {{-1, 0, 0, 2, 3, 2}, {-1, 0, 0, 1, 3, 2}}, nullptr, nullptr},
     {2, 0x224, {{-1, 0, 0, 2, 3, 1}, {-1, 0, 0, 2, 3, 1}}, nullptr, nullptr},
@@ -148,9 +149,9 @@ const BuiltInChord kBuiltInChords[] = {
     {8, 0x109, {{-1, -1, 1, 1, 1, 4}, {-1, -1, 1, 1, 1, 4}}, nullptr, nullptr},
     {8, 0x908, {{4, 6, 6, 4, 4, 4}, {1, 3, 4, 1, 1, 1}}, nullptr, nullptr},
     {9, 0x212, {{-1, 0, 2, 2, 2, 0}, {-1, 0, 1, 2, 3, 0}}, nullptr, nullptr},
-    {9, 0x211, {{-1, 0, 2, 0, 2, 0}, {-1, 0, 1, 0, 3, 0}}, nullptr, nullptr},
+    {9, 0x211, {{-1, 0, 2, 2, 1, 0}, {-1, 0, 2, 3, 1, 0}}, nullptr, nullptr},
     {10, 0x424, {{1, 1, 3, 3, 3, 1}, {-1, 1, 3, 3, 3, -1}}, nullptr, nullptr},
-    {10, 0x422, {{1, 1, 3, 1, 3, 1}, {-1, 1, 3, 1, 4, 1}}, nullptr, nullptr},
+    {10, 0x422, {{-1, 1, 3, 3, 2, 1}, {-1, 1, 3, 4, 2, 1}}, nullptr, nullptr},
     {11, 0x848, {{2, 2, 4, 4, 4, 2}, {-1, 1, 3, 3, 3, -1}}, nullptr, nullptr},
     {11, 0x844, {{2, 2, 4, 4, 3, 2}, {-1, 1, 3, 4, 2, 1}}, nullptr, nullptr},
 };

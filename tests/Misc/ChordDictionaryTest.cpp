@@ -3,7 +3,6 @@
 #include <bit>
 #include <iterator>
 #include <set>
-#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,12 +10,6 @@
 #include "Misc/ChordDictionary.h"
 
 namespace {
-
-const ChordType& TypeNamed(const char* abbreviation) {
-    for (const ChordType& type : chordDictionary.Types())
-        if (type.abbreviation && *type.abbreviation == abbreviation) return type;
-    throw std::runtime_error(abbreviation);
-}
 
 Chord OnRoot(Chord intervals, int root) {
     return intervals.Rotate(12 - root);
@@ -27,31 +20,27 @@ class BuiltDictionary : public testing::Test {
     void SetUp() override { BuildChordDictionary(); }
 };
 
-TEST_F(BuiltDictionary, HoldsTwentyThreeTypesNewestFirstEvenWhenBuiltTwice) {
+// What the display and the log draw: every major and minor chord has a shape on every root, every
+// type one on C, and D minor offers its barre shape first (the display draws the first one).
+// Building again gives the same content, not a second copy.
+TEST_F(BuiltDictionary, EveryMajorAndMinorChordHasAShapeAndRebuildingChangesNothing) {
     BuildChordDictionary();
     EXPECT_EQ(chordDictionary.TypeCount(), 23u);
-    EXPECT_EQ(std::distance(chordDictionary.Types().begin(), chordDictionary.Types().end()), 23);
-    EXPECT_EQ(chordDictionary.Types().front().intervals, Chord(0x695));
-    const ChordType* last = nullptr;
-    for (const ChordType& type : chordDictionary.Types())
-        last = &type;
-    EXPECT_EQ(*last->name, "major");
-    EXPECT_EQ(*last->abbreviation, "");  // present, empty
-
+    const auto major = chordDictionary.Match(Chord(0x091));
+    const auto minor = chordDictionary.Match(Chord(0x089));
+    ASSERT_TRUE(major && minor);
+    int shapes = 0;
     for (const ChordType& type : chordDictionary.Types()) {
-        const std::string name = type.name.value_or("");
-        ASSERT_EQ(std::distance(type.fingerings[0].begin(), type.fingerings[0].end()), 1) << name;
-        for (int root = 1; root < 12; ++root) {
-            const auto count =
-                std::distance(type.fingerings[root].begin(), type.fingerings[root].end());
-            const bool majorOrMinor = name == "major" || name == "minor";
-            EXPECT_EQ(count, !majorOrMinor                    ? 0
-                             : (name == "minor" && root == 2) ? 2
-                                                              : 1)
-                << name << " root " << root;
-        }
+        EXPECT_FALSE(type.fingerings[0].empty()) << *type.name;
+        for (const FingeringList& list : type.fingerings)
+            shapes += static_cast<int>(std::distance(list.begin(), list.end()));
     }
-    const FingeringList& dMinor = TypeNamed("min").fingerings[2];
+    EXPECT_EQ(shapes, 46) << "one shape per call of the table";
+    for (int root = 0; root < 12; ++root) {
+        EXPECT_FALSE(major->type->fingerings[root].empty()) << root;
+        EXPECT_FALSE(minor->type->fingerings[root].empty()) << root;
+    }
+    const FingeringList& dMinor = minor->type->fingerings[2];
     EXPECT_EQ(dMinor.front().frets, (std::array<int32_t, 6>{5, 5, 7, 7, 6, 5}));
     EXPECT_EQ(std::next(dMinor.begin())->frets, (std::array<int32_t, 6>{-1, 0, 0, 2, 3, 1}));
 }
@@ -90,33 +79,29 @@ TEST_F(BuiltDictionary, IntervalSetsAreDistinctAndOverlapOnlyWhereMusicDoes) {
               (std::set<std::pair<std::string, std::string>>{{"6", "m7"}, {"m7", "6"}}));
 }
 
-// Fingerings that do not play only notes of their chord, recorded as they stand in the data.
-TEST_F(BuiltDictionary, FingeringsPlayTheirChordExceptKnownOnes) {
+// A shape is right when every string it sounds (fretted or open) plays a note of its chord and
+// one of them is the root.
+TEST_F(BuiltDictionary, EveryFingeringPlaysOnlyItsChordAndSoundsItsRoot) {
     constexpr int kOpenStrings[6] = {40, 45, 50, 55, 59, 64};  // E2 A2 D3 G3 B3 E4
-    std::set<std::pair<std::string, int>> strays;
     int checked = 0;
     for (const ChordType& type : chordDictionary.Types()) {
         for (int root = 0; root < 12; ++root) {
             const Chord chord = OnRoot(type.intervals, root);
             for (const Fingering& f : type.fingerings[root]) {
                 ++checked;
+                bool rootSounds = false;
                 for (int s = 0; s < 6; ++s) {
-                    if (f.frets[s] >= 0 && !chord.Contains(kOpenStrings[s] + f.frets[s]))
-                        strays.insert({type.name.value_or(""), root});
+                    if (f.frets[s] < 0) continue;
+                    const int note = kOpenStrings[s] + f.frets[s];
+                    EXPECT_TRUE(chord.Contains(note))
+                        << *type.name << " on " << Chord::NoteName(root) << ", string " << s;
+                    rootSounds = rootSounds || note % 12 == root;
                 }
+                EXPECT_TRUE(rootSounds) << *type.name << " on " << Chord::NoteName(root);
             }
         }
     }
     EXPECT_EQ(checked, 46);
-    const std::set<std::pair<std::string, int>> known = {
-        {"minor ninth", 0},  // plays C F G, the sus4 shape
-        {"augmented", 0},    // plays D F# A#, D augmented
-        {"diminished", 0},   // plays D F G# B
-        {"major", 1},        // adds B: C#7
-        {"minor", 9},        // plays A C# E G: A7
-        {"minor", 10},       // plays A# D F G#: A#7
-    };
-    EXPECT_EQ(strays, known);
 }
 
 TEST(ChordDictionaryAdd, KeepsFirstTextsAndCopiesFingerings) {
