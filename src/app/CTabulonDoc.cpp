@@ -3,7 +3,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <array>
+#include <utility>
 
+#include "Misc/ChordAnalysis.h"
 #include "Misc/LogStream.h"
 #include "Misc/LogText.h"
 #include "Misc/notelist.h"
@@ -17,6 +20,44 @@ namespace {
 
 constexpr uint16_t kNewDocumentResolution = 480;
 constexpr double kNewDocumentBpm = 120.0;
+
+// The log flags that the analysis pass reads, off while it lives and restored afterwards.
+class AnalysisLogOff {
+  public:
+    AnalysisLogOff() {
+        for (std::size_t i = 0; i < flags.size(); ++i)
+            saved[i] = std::exchange(*flags[i], 0);
+    }
+    ~AnalysisLogOff() {
+        for (std::size_t i = 0; i < flags.size(); ++i)
+            *flags[i] = saved[i];
+    }
+    AnalysisLogOff(const AnalysisLogOff&) = delete;
+    AnalysisLogOff& operator=(const AnalysisLogOff&) = delete;
+
+  private:
+    const std::array<int32_t*, 4> flags{&UserSettings.loggingEnabled, &UserSettings.logNotes,
+                                        &UserSettings.logChords, &UserSettings.logMidiEvents};
+    std::array<int32_t, 4> saved{};
+};
+
+// The chords of a freshly opened file, found with the settings in force, so that the display
+// shows the new song at once instead of the last one played. The log's sections belong to Play
+// and are not written; the notes the pass leaves sounding are forgotten, as a file change leaves
+// none.
+void FindChordsOfOpenedFile(CMidiOut& output) {
+    {
+        const AnalysisLogOff quiet;
+        output.AnalyzeChords();
+    }
+    soundingNotes.Clear();
+}
+
+// No song, no chords: the display goes blank (File New, a file that could not be opened).
+void ForgetChords() {
+    chordTimeline.Clear();
+    monitoredEvents.clear();
+}
 
 }  // namespace
 
@@ -64,6 +105,7 @@ bool CTabulonDoc::OnNewDocument() {
     DeleteTracks();
     UserSettings.trackCount = 0;
     lastOpenSucceeded = false;
+    ForgetChords();
     if (CMainFrame* frame = Frame()) {
         frame->clock.SetResolution(kNewDocumentResolution);
         frame->clock.SetTempo(CMidiSync::BpmToTempo(kNewDocumentBpm));
@@ -96,6 +138,10 @@ bool CTabulonDoc::OnOpenDocument(const QString& path) {
         if (view) view->output.AddTrack(track);
     }
     smf.ReadAllTracks();
+    if (lastOpenSucceeded && view)
+        FindChordsOfOpenedFile(view->output);
+    else
+        ForgetChords();
 
     const QString fileName = QFileInfo(path).fileName();
     if (!lastOpenSucceeded) {

@@ -8,9 +8,12 @@
 // file's resolution. It always succeeds: a file that cannot be opened leaves the document empty
 // and the user is told why; a file with a broken track keeps its valid part and the user is
 // warned. The sounding-note list and the output's pending events are forgotten with the file.
+// A file that was read gets its chords found at once (the analysis pass with the settings in
+// force, writing nothing to the log), so the chord display shows the new song before the first
+// Play; a file that could not be opened leaves the chord timeline empty.
 //
-// OnNewDocument does the same stop and cleanup, leaves the document empty and sets the clock to
-// 480 ticks per beat and 120 beats per minute.
+// OnNewDocument does the same stop and cleanup, leaves the document and the chord timeline empty
+// and sets the clock to 480 ticks per beat and 120 beats per minute.
 //
 // The document has no storage format and never writes a file: Save and Save As are always
 // disabled and do nothing. It is never marked modified.

@@ -4,7 +4,9 @@
 #include <QTest>
 
 #include "AppTestSupport.h"
+#include "Misc/ChordAnalysis.h"
 #include "Misc/LogStream.h"
+#include "Misc/notelist.h"
 #include "res/Resource.h"
 
 using namespace apptest;
@@ -94,6 +96,46 @@ TEST_F(DocumentTest, AFileThatCannotBeOpenedEndsEmptyAndTheUserIsToldWhy) {
     ASSERT_TRUE(Open(DemoSong("demo-blues.mid")));
     EXPECT_TRUE(doc->LastOpenSucceeded());
     EXPECT_TRUE(Enabled(ID_PLAY_START));
+}
+
+// The display must never show another song's chords: opening finds the new song's chords at
+// once (without writing the log, whose sections belong to Play), New and a failed open clear them.
+TEST_F(DocumentTest, OpeningFindsTheNewSongsChordsAndNewOrAFailedOpenClearsThem) {
+    const auto folder = Scratch("chords-on-open");
+    WriteShortSong(folder / "short.mid");  // C major at 0, A minor at 96
+    // G major struck and never released.
+    WriteSmf(folder / "hanging.mid",
+             {TrackChunk({0x00, 0x90, 55, 90, 0x00, 0x90, 59, 90, 0x00, 0x90, 62, 90})});
+    std::ofstream(folder / "garbage.mid") << "not a song";
+    ASSERT_TRUE(OpenLogStream((folder / "log.txt").string()));
+    UserSettings.loggingEnabled = UserSettings.logNotes = UserSettings.logChords = 1;
+    UserSettings.logMidiEvents = 1;
+    auto timeline = [] {
+        std::vector<std::pair<uint32_t, int>> entries;
+        for (const ChordEvent& e : chordTimeline)
+            entries.emplace_back(e.time, e.chord.Value());
+        return entries;
+    };
+    using Entries = std::vector<std::pair<uint32_t, int>>;
+
+    ASSERT_TRUE(Open((folder / "short.mid").string()));
+    EXPECT_EQ(timeline(), (Entries{{0, 0x091}, {96, 0x211}}));
+    ASSERT_TRUE(Open((folder / "hanging.mid").string()));
+    EXPECT_EQ(timeline(), (Entries{{0, 0x884}}));
+    EXPECT_EQ(soundingNotes.Size(), 0u) << "a file change leaves no note sounding";
+    ASSERT_TRUE(Open((folder / "garbage.mid").string()));
+    EXPECT_TRUE(chordTimeline.IsEmpty());
+    ASSERT_TRUE(Open((folder / "short.mid").string()));
+    ASSERT_TRUE(Command(ID_FILE_NEW));
+    EXPECT_TRUE(chordTimeline.IsEmpty());
+    EXPECT_EQ(UserSettings.logChords, 1) << "the log flags are back as they were";
+    CloseLogStream();
+    const std::vector<char> bytes = ReadBytes(folder / "log.txt");
+    const std::string log(bytes.begin(), bytes.end());
+    EXPECT_EQ(log,
+              "Track 0 (no name), 13 events\nTrack 0 (no name), 3 events\n"
+              "Track 0 (no name), 13 events\n")
+        << "only the load lines: the analysis sections belong to Play";
 }
 
 TEST_F(DocumentTest, ABrokenTrackKeepsTheValidPartAndWarns) {
