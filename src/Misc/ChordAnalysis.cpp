@@ -10,15 +10,13 @@
 #include "Misc/notelist.h"
 #include "midi/CMidiOut.h"
 #include "midi/CMidiTrack.h"
+#include "midi/MidiMessages.h"
 #include "settings/UserSettings.h"
 
 ChordTimeline chordTimeline;
 std::vector<MonitoredEvent> monitoredEvents;
 
 namespace {
-
-constexpr uint8_t kRunOpens = 0xF0;
-constexpr uint8_t kRunCloses = 0xF7;
 
 // The system-exclusive run of the walk: while open, only `track` is walked.
 struct RunState {
@@ -76,12 +74,11 @@ class Selection {
 
     // Records `e` of track `k` when it is a note event of a monitored channel and track.
     void Observe(const MidiEvent& e, std::size_t k) {
-        if ((channelMask & (1u << (e.status & 0x0F))) == 0) return;
+        if ((channelMask & (1u << midi::ChannelOf(e.status))) == 0) return;
         const auto position = static_cast<int64_t>(k);
         if (!TrackFlag(UserSettings.monitoredTracks, position)) return;
-        const int kind = e.status >> 4;
-        const bool noteEvent = kind == 0x9 || kind == 0x8;
-        if (!noteEvent && e.status != kAllNotesOffStatus) return;
+        const bool noteEvent = midi::IsNoteMessage(e);
+        if (!noteEvent && !midi::IsAllNotesOff(e)) return;
 
         MonitoredEvent record;
         record.time = e.time;
@@ -168,10 +165,10 @@ class Walker {
             s.blockIndex = 0;
             Refresh(i);
             if (w.held == 0) continue;
-            const uint8_t first = w.Next().data1;
-            if (first == kRunOpens) {
+            const MidiEvent& first = w.Next();
+            if (midi::OpensSysexRun(first)) {
                 s.inSysex = 1;
-            } else if (first == kRunCloses) {
+            } else if (midi::ClosesSysexRun(first)) {
                 s.inSysex = 0;
                 if (run.open && run.track == i) run.open = false;
             }
@@ -216,11 +213,11 @@ class Walker {
         --w.held;
         ++s.blockIndex;
         if (w.held > 0) {
-            const uint8_t next = w.Next().data1;
-            if (next == kRunOpens) {
+            const MidiEvent& next = w.Next();
+            if (midi::OpensSysexRun(next)) {
                 s.inSysex = 1;
                 run = RunState{true, k};
-            } else if (next == kRunCloses) {
+            } else if (midi::ClosesSysexRun(next)) {
                 s.inSysex = 0;
                 run.open = false;
             }
@@ -299,13 +296,8 @@ void CMidiOut::AnalyzeChords() {
 
     RebuildTimeline();
 
-    for (TrackPlayState& s : states) {
-        s.trackIndex = 0;
-        s.blockIndex = 0;
-        s.inSysex = 0;
-        s.blockCount = kMergeBlockEvents;
-        s.block = std::vector<MidiEvent>();
-    }
+    for (TrackPlayState& s : states)
+        s.Rewind();
     if (UserSettings.logMidiEvents != 0) WriteSentEventsHeading(LogStream);
     lastTime = 0;
     outCount = 0;

@@ -5,6 +5,7 @@
 #include <iomanip>
 
 #include "Misc/Chord.h"
+#include "midi/MidiMessages.h"
 
 namespace {
 
@@ -19,20 +20,20 @@ void WriteText(std::ostream& out, const char* text) {
 }
 
 const char* ChannelMessageName(uint8_t status, uint8_t velocity) {
-    switch (status & 0xF0) {
-        case 0x80:
+    switch (midi::KindOf(status)) {
+        case midi::kNoteOff:
             return "Note Off";
-        case 0x90:
+        case midi::kNoteOn:
             return velocity == 0 ? "Note Off" : "Note On";
-        case 0xA0:
+        case midi::kKeyPressure:
             return "Key Aftertouch";
-        case 0xB0:
+        case midi::kControlChange:
             return "Control Change";
-        case 0xC0:
+        case midi::kProgramChange:
             return "Program Change";
-        case 0xD0:
+        case midi::kChannelPressure:
             return "Channel Aftertouch";
-        case 0xE0:
+        case midi::kPitchBend:
             return "Pitch Bend";
         default:
             return nullptr;
@@ -40,18 +41,18 @@ const char* ChannelMessageName(uint8_t status, uint8_t velocity) {
 }
 
 void WriteEventDescription(std::ostream& out, uint8_t status, uint8_t data1, uint8_t data2) {
-    if (status == 0x7B) {
+    if (status == midi::kAllNotesOffStatus) {
         out << "All Notes Off";
         return;
     }
     const char* kind = ChannelMessageName(status, data2);
     if (kind == nullptr) return;  // meta, system and data bytes have no description
     out << kind;
-    if ((status & 0xF0) == 0x80 || (status & 0xF0) == 0x90) {
+    if (midi::KindOf(status) == midi::kNoteOff || midi::KindOf(status) == midi::kNoteOn) {
         out << " (" << Chord::NoteName(data1) << ")";
     }
     out << ", channel ";
-    WriteNumber(out, status & 0x0F);
+    WriteNumber(out, midi::ChannelOf(status));
 }
 
 // The monitored or transposed track line: number from 1 and name, or "\tNO NAME\n".

@@ -3,6 +3,8 @@
 #include <iostream>
 #include <new>
 
+#include "midi/MidiMessages.h"
+
 NoteList soundingNotes;
 
 namespace {
@@ -19,12 +21,12 @@ NoteList::NoteList() {
 }
 
 NoteList& NoteList::Update(const MidiEvent& event) {
-    if (IsAllNotesOff(event)) {
+    if (midi::IsAllNotesOff(event)) {
         Clear();
-    } else if (IsNoteOn(event)) {
-        Insert(event.data1, event.status & 0x0F);
-    } else if (IsNoteOff(event)) {
-        Remove(event.data1, event.status & 0x0F);
+    } else if (midi::IsNoteOn(event)) {
+        Insert(event.data1, midi::ChannelOf(event.status));
+    } else if (midi::IsNoteOff(event)) {
+        Remove(event.data1, midi::ChannelOf(event.status));
     }
     return *this;
 }

@@ -22,19 +22,6 @@
 
 #include "midi/MidiEvent.h"
 
-// The status byte of the event that empties the list.
-constexpr uint8_t kAllNotesOffStatus = 0x7B;
-
-constexpr bool IsAllNotesOff(const MidiEvent& e) {
-    return e.status == kAllNotesOffStatus;
-}
-constexpr bool IsNoteOn(const MidiEvent& e) {
-    return (e.status >> 4) == 0x9 && e.data2 != 0;
-}
-constexpr bool IsNoteOff(const MidiEvent& e) {
-    return (e.status >> 4) == 0x8 || ((e.status >> 4) == 0x9 && e.data2 == 0);
-}
-
 struct NoteNode {
     int note = 0;
     int channel = 0;

@@ -141,7 +141,7 @@ std::optional<int> ResolveOutputDevice(const std::string& text, std::string& err
         GetMidiOutDescription(static_cast<uint16_t>(d), description);
         description[31] = '\0';
         const QString name = QString::fromLocal8Bit(description);
-        if (nullDevice ? name == QLatin1String("Null Output")
+        if (nullDevice ? name == QLatin1String(kNullOutputDescription)
                        : name.contains(wanted, Qt::CaseInsensitive))
             return d;
         known += (known.empty() ? "" : ", ") + std::to_string(d) + " \"" + description + "\"";

@@ -132,14 +132,8 @@ void CMidiOut::StartPlayback() {
     Reset();
     // The analysis pass and the first fill see the same mutes.
     ApplyMutes();
-    for (TrackPlayState& s : states) {
-        s.trackIndex = 0;
-        s.inSysex = 0;
-        s.blockCount = kMergeBlockEvents;
-        s.blockIndex = 0;
-        s.block = {};
-        s.sentNotes.clear();
-    }
+    for (TrackPlayState& s : states)
+        s.Rewind();
     lastTime = 0;
     sendIndex = 0;
     outCount = 0;

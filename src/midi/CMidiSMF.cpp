@@ -10,11 +10,11 @@
 #include "midi/CMidiSync.h"
 #include "midi/CMidiTrack.h"
 #include "midi/MidiLib.h"
+#include "midi/MidiMessages.h"
 
 namespace {
 
 constexpr uint32_t kReadChunk = 8192;
-constexpr uint8_t kTrackNameMeta = 3;
 
 }  // namespace
 
@@ -174,7 +174,7 @@ int CMidiSMF::WriteTrack(CMidiTrack* track) {
 
     bool ok = true;
     if (const char* name = track->GetName())
-        ok = WriteMeta(track, kTrackNameMeta, reinterpret_cast<const uint8_t*>(name), 0) == 1;
+        ok = WriteMeta(track, midi::kTrackNameMeta, reinterpret_cast<const uint8_t*>(name), 0) == 1;
     // Every event of the track, whatever a sequential reader has consumed.
     const uint32_t count = track->GetCount();
     const uint32_t written =

@@ -5,12 +5,7 @@
 
 #include "midi/CMidiOut.h"
 #include "midi/CMidiSMF.h"
-
-namespace {
-
-constexpr uint8_t kTrackNameMeta = 3;
-
-}  // namespace
+#include "midi/MidiMessages.h"
 
 CMidiTrack::CMidiTrack() = default;
 
@@ -88,7 +83,7 @@ const char* CMidiTrack::GetName() {
     if (!name && owner != nullptr && owner->IsOpen() && owner->GetMode() == 'r') {
         std::vector<char> data;
         uint32_t length = 0;
-        if (owner->ReadMeta(this, kTrackNameMeta, data, length) == 0) {
+        if (owner->ReadMeta(this, midi::kTrackNameMeta, data, length) == 0) {
             name.emplace(data.data(), std::min<size_t>(length, data.size()));
         }
     }

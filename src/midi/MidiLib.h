@@ -20,6 +20,9 @@ constexpr uint32_t MSG_OUTPUT_READY = 0x5453;
 constexpr uint32_t MSG_SYNC_BEAT = 0x5452;
 constexpr uint32_t MSG_SYNC_DONE = 0x5457;
 
+// The description of the null device, which takes every event and sends nothing.
+constexpr const char* kNullOutputDescription = "Null Output";
+
 // The device number that stands for a MIDI mapper; our library has none.
 constexpr uint16_t MIDI_MAPPER_DEVICE = 0xFFFF;
 

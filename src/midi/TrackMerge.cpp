@@ -3,22 +3,14 @@
 #include <algorithm>
 
 #include "midi/CMidiTrack.h"
+#include "midi/MidiMessages.h"
 #include "settings/UserSettings.h"
 
 namespace {
 
-constexpr uint8_t kRunOpens = 0xF0;
-constexpr uint8_t kRunCloses = 0xF7;
-constexpr size_t kNoteSlots = 16 * 128;
+using midi::IsNoteOff;
 
-bool IsNoteKind(const MidiEvent& e) {
-    const uint8_t kind = e.status & 0xF0;
-    return kind == 0x80 || kind == 0x90;
-}
-bool IsNoteOff(const MidiEvent& e) {
-    const uint8_t kind = e.status & 0xF0;
-    return kind == 0x80 || (kind == 0x90 && e.data2 == 0);
-}
+constexpr size_t kNoteSlots = 16 * 128;
 
 bool HasUnread(const TrackPlayState& s) {
     return s.blockIndex < s.blockCount;
@@ -59,7 +51,7 @@ void ReleaseBlocks(std::vector<TrackPlayState>& states) {
 // Note numbers: a note-on takes the current transposition and is remembered; its note-off goes
 // out with the remembered number, so that a change of the settings never leaves a note hanging.
 void Transpose(TrackPlayState& s, size_t position, MidiEvent& e) {
-    if (!IsNoteKind(e)) return;
+    if (!midi::IsNoteMessage(e)) return;
     const int32_t amount = UserSettings.transposeAmount;
     const bool transposed =
         amount != 0 && TrackFlag(UserSettings.transposedTracks, static_cast<int64_t>(position));
@@ -67,7 +59,7 @@ void Transpose(TrackPlayState& s, size_t position, MidiEvent& e) {
         if (transposed) e.data1 = TransposeNote(e.data1, amount);
         return;
     }
-    const size_t slot = size_t{e.status & 0x0Fu} * 128 + e.data1;
+    const size_t slot = size_t{midi::ChannelOf(e.status)} * 128 + e.data1;
     if (IsNoteOff(e)) {
         if (!s.sentNotes.empty() && s.sentNotes[slot] != kNoNote) {
             e.data1 = s.sentNotes[slot];
@@ -92,10 +84,10 @@ void Consume(std::vector<TrackPlayState>& states, size_t j, MidiEvent* out, uint
         Transpose(s, j, e);
         out[kept++] = e;
     }
-    if (e.data1 == kRunOpens) {
+    if (midi::OpensSysexRun(e)) {
         s.inSysex = 1;
         run = {true, j};
-    } else if (e.data1 == kRunCloses) {
+    } else if (midi::ClosesSysexRun(e)) {
         s.inSysex = 0;
         run.open = false;
     }
@@ -178,6 +170,15 @@ void ToDeltas(MidiEvent* out, uint32_t n, uint32_t& lastTime) {
 }
 
 }  // namespace
+
+void TrackPlayState::Rewind() {
+    block = {};
+    blockCount = kMergeBlockEvents;
+    blockIndex = 0;
+    trackIndex = 0;
+    inSysex = 0;
+    sentNotes.clear();
+}
 
 uint8_t TransposeNote(uint8_t note, int32_t amount) {
     int64_t n = int64_t{note} + amount;

@@ -47,6 +47,11 @@ struct TrackPlayState {
     // Note number each sounding note-on was sent with, per channel * 128 + original note
     // (kNoNote: none); sized on first use.
     std::vector<uint8_t> sentNotes;
+
+    // Back to the start of the track, as at the start of a play: the next fill or analysis
+    // window starts at the track's first event, no system-exclusive run is open, no block is
+    // held and no note is remembered as sent.
+    void Rewind();
 };
 
 constexpr uint8_t kNoNote = 0xFF;

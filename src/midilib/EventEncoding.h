@@ -37,22 +37,20 @@
 #include <cstdint>
 
 #include "midi/MidiEvent.h"
+#include "midi/MidiMessages.h"
 
 namespace midilib {
 
-constexpr uint8_t kSysexStatus = 0xF0;
-constexpr uint8_t kEscapeStatus = 0xF7;
-constexpr uint8_t kTempoStatus = 0xFF;
+using midi::ChannelMessageLength;
+
+// The statuses of the records that are not channel messages.
+constexpr uint8_t kSysexStatus = midi::kSysexBegin;
+constexpr uint8_t kEscapeStatus = midi::kSysexEnd;
+constexpr uint8_t kTempoStatus = midi::kMetaEvent;
 constexpr uint32_t kMaxEncodedTempo = 0x7FFFFF;
 
 constexpr bool IsChannelMessage(const MidiEvent& e) {
-    return e.status >= 0x80 && e.status < 0xF0;
-}
-
-// Number of bytes of a channel message with this status (2 or 3).
-constexpr int ChannelMessageLength(uint8_t status) {
-    const uint8_t kind = status & 0xF0;
-    return (kind == 0xC0 || kind == 0xD0) ? 2 : 3;
+    return midi::IsChannelStatus(e.status);
 }
 
 constexpr MidiEvent MakeTempoEvent(uint32_t delta, uint32_t microsecondsPerBeat) {

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <span>
 
+#include "midi/MidiMessages.h"
+
 namespace midilib {
 
 enum class SendResult { Sent, Busy, Failed };
@@ -22,8 +24,9 @@ class OutputDevice {
     // All notes off and all sound off on the 16 channels. A busy or failed device is skipped.
     void Silence() {
         for (uint8_t channel = 0; channel < 16; ++channel) {
-            const uint8_t notesOff[3] = {uint8_t(0xB0 | channel), 123, 0};
-            const uint8_t soundOff[3] = {uint8_t(0xB0 | channel), 120, 0};
+            const auto status = uint8_t(midi::kControlChange | channel);
+            const uint8_t notesOff[3] = {status, midi::kAllNotesOffController, 0};
+            const uint8_t soundOff[3] = {status, midi::kAllSoundOffController, 0};
             Send(notesOff);
             Send(soundOff);
         }

@@ -27,17 +27,17 @@ OutputRecordDecoder::Result OutputRecordDecoder::Decode(const MidiEvent& record)
 
 OutputRecordDecoder::Result OutputRecordDecoder::DecodeSysex(const MidiEvent& record) {
     const uint8_t byte = record.data1;
-    if (byte == 0xF0) {  // a new message; one left open before it is incomplete and dropped
-        sysex_.assign(1, 0xF0);
+    if (byte == midi::kSysexBegin) {  // a new message; one left open before it is dropped
+        sysex_.assign(1, midi::kSysexBegin);
         inSysex_ = true;
         sysexOverflow_ = false;
         return {};
     }
     if (!inSysex_) return {};
-    if (byte == 0xF7) {
+    if (byte == midi::kSysexEnd) {
         inSysex_ = false;
         if (sysexOverflow_) return {};
-        sysex_.push_back(0xF7);
+        sysex_.push_back(midi::kSysexEnd);
         complete_.swap(sysex_);
         sysex_.clear();
         return {complete_, 0};

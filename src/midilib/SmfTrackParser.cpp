@@ -16,10 +16,11 @@ std::string HexByte(uint8_t value) {
     return text;
 }
 
-constexpr uint8_t kMetaStatus = 0xFF;
-constexpr uint8_t kEndOfTrack = 0x2F;
-constexpr uint8_t kTempoMeta = 0x51;
-constexpr uint8_t kSysexEnd = 0xF7;
+using midi::kEndOfTrackMeta;
+using midi::kMetaEvent;
+using midi::kSysexBegin;
+using midi::kSysexEnd;
+using midi::kTempoMeta;
 
 }  // namespace
 
@@ -71,16 +72,16 @@ bool SmfTrackParser::ParseEvent() {
         }
         return ParseChannelMessage(runningStatus);
     }
-    if (b < 0xF0) {
+    if (midi::IsChannelStatus(b)) {
         cursor.Skip(1);
         runningStatus = b;
         return ParseChannelMessage(b);
     }
-    if (b == kMetaStatus) {
+    if (b == kMetaEvent) {
         cursor.Skip(1);
         return ParseMeta();
     }
-    if (b == 0xF0 || b == kSysexEnd) {
+    if (b == kSysexBegin || b == kSysexEnd) {
         cursor.Skip(1);
         return ParseSysexPacket(b);
     }
@@ -113,7 +114,7 @@ bool SmfTrackParser::ParseMeta() {
         metaSeen.set(*type);
         track.metas.push_back(SmfMetaRef{*type, uint32_t(dataAt), *length});
     }
-    if (*type == kEndOfTrack) return false;
+    if (*type == kEndOfTrackMeta) return false;
     if (*type == kTempoMeta && *length == 3) {
         const uint32_t tempo = uint32_t{(*data)[0]} << 16 | uint32_t{(*data)[1]} << 8 | (*data)[2];
         if (tempo == 0) return true;  // a tempo of 0 means nothing; its time goes to the next
@@ -130,13 +131,13 @@ bool SmfTrackParser::ParseSysexPacket(uint8_t kind) {
     const size_t dataAt = cursor.Position();
     const auto data = cursor.ReadBytes(*length);
     if (!data) return Truncated();
-    if (kind == 0xF0) {
+    if (kind == kSysexBegin) {
         if (sysexOpen) DropOpenSysex("unterminated system-exclusive message", sysexStart);
         sysexStart = packetAt;
         OpenSysex(*data, dataAt);
     } else if (sysexOpen) {
         ContinueSysex(*data, dataAt);
-    } else if (!data->empty() && (*data)[0] == 0xF0) {
+    } else if (!data->empty() && (*data)[0] == kSysexBegin) {
         sysexStart = packetAt;
         OpenSysex(data->subspan(1), dataAt + 1);
     } else {
@@ -149,7 +150,7 @@ void SmfTrackParser::OpenSysex(std::span<const uint8_t> bytes, size_t at) {
     sysexOpen = true;
     sysexFirstRecord = track.events.size();
     sysexPreviousTime = lastRecordTime;
-    Emit(MidiEvent{0, kSysexStatus, 0xF0, uint8_t(bytes.empty() ? 1 : 0), 0});
+    Emit(MidiEvent{0, kSysexStatus, kSysexBegin, uint8_t(bytes.empty() ? 1 : 0), 0});
     ContinueSysex(bytes, at);
 }
 
@@ -175,7 +176,7 @@ void SmfTrackParser::ContinueSysex(std::span<const uint8_t> bytes, size_t at) {
 
 void SmfTrackParser::Escape(std::span<const uint8_t> bytes, size_t at) {
     for (size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == 0xF0 || bytes[i] == kSysexEnd) {
+        if (bytes[i] == kSysexBegin || bytes[i] == kSysexEnd) {
             Note("escape packet holding " + HexByte(bytes[i]) + " at byte " +
                  std::to_string(at + i) + " in track " + std::to_string(trackNumber) + " dropped");
             return;

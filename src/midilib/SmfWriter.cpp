@@ -8,7 +8,6 @@ namespace {
 
 constexpr uint32_t kMaxDelta = 0x0FFFFFFF;  // the largest four-byte variable-length quantity
 constexpr uint8_t kFillerMeta = 0x7F;
-constexpr uint8_t kEndOfTrack = 0x2F;
 
 void PutVarLen(std::vector<uint8_t>& out, uint32_t value) {
     uint8_t groups[4];
@@ -57,13 +56,13 @@ class TrackEncoder {
         ClosePacket();
         const uint32_t tempo = TempoOf(e);
         const uint8_t data[3] = {uint8_t(tempo >> 16), uint8_t(tempo >> 8), uint8_t(tempo)};
-        Meta(e.time, 0x51, data);
+        Meta(e.time, midi::kTempoMeta, data);
     }
 
     void Meta(uint32_t delta, uint8_t type, std::span<const uint8_t> data) {
         ClosePacket();
         PutDelta(delta);
-        out.push_back(0xFF);
+        out.push_back(midi::kMetaEvent);
         out.push_back(type);
         PutVarLen(out, uint32_t(data.size()));
         out.insert(out.end(), data.begin(), data.end());
@@ -72,25 +71,25 @@ class TrackEncoder {
 
     void PacketByte(const MidiEvent& e) {
         const bool escape = e.status == kEscapeStatus;
-        const bool opensMessage = !escape && e.data1 == 0xF0;
+        const bool opensMessage = !escape && e.data1 == midi::kSysexBegin;
         if (!packetOpen || packetIsEscape != escape || e.time != 0 || opensMessage) {
             ClosePacket();
             packetOpen = true;
             packetIsEscape = escape;
-            packetKind = opensMessage ? 0xF0 : 0xF7;
+            packetKind = opensMessage ? midi::kSysexBegin : midi::kSysexEnd;
             packetDelta = e.time;
             packet.clear();
             if (!opensMessage) packet.push_back(e.data1);
         } else {
             packet.push_back(e.data1);
         }
-        if (e.data2 == 1 || (!escape && e.data1 == 0xF7 && !opensMessage)) ClosePacket();
+        if (e.data2 == 1 || (!escape && e.data1 == midi::kSysexEnd && !opensMessage)) ClosePacket();
     }
 
     void End() {
         ClosePacket();
         static constexpr uint8_t kNothing[1] = {0};
-        Meta(0, kEndOfTrack, std::span<const uint8_t>(kNothing, 0));
+        Meta(0, midi::kEndOfTrackMeta, std::span<const uint8_t>(kNothing, 0));
     }
 
   private:
@@ -109,7 +108,7 @@ class TrackEncoder {
         pending = 0;
         while (total > kMaxDelta) {
             PutVarLen(out, kMaxDelta);
-            out.push_back(0xFF);
+            out.push_back(midi::kMetaEvent);
             out.push_back(kFillerMeta);
             out.push_back(0);
             runningStatus = 0;
@@ -123,7 +122,7 @@ class TrackEncoder {
     uint8_t runningStatus = 0;
     bool packetOpen = false;
     bool packetIsEscape = false;
-    uint8_t packetKind = 0xF0;
+    uint8_t packetKind = midi::kSysexBegin;
     uint32_t packetDelta = 0;
     std::vector<uint8_t> packet;
 };
@@ -151,7 +150,7 @@ uint32_t SmfWriter::AppendEvents(uint32_t track, std::span<const MidiEvent> even
 }
 
 bool SmfWriter::AppendMeta(uint32_t track, uint8_t type, std::span<const uint8_t> data) {
-    if (type == kEndOfTrack || data.size() > kMaxMetaLength) return false;
+    if (type == midi::kEndOfTrackMeta || data.size() > kMaxMetaLength) return false;
     Track* t = TrackAt(track);
     if (t == nullptr) return false;
     t->metas.push_back(Meta{t->events.size(), type, {data.begin(), data.end()}});

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "Misc/notelist.h"
+#include "midi/MidiMessages.h"
 
 namespace {
 
@@ -70,7 +71,8 @@ TEST(NoteListEvents, OnlyNoteEventsAndAllNotesOffCount) {
     EXPECT_TRUE(list.IsEmpty());
     EXPECT_EQ(list.First(), -1);
 
-    EXPECT_TRUE(IsNoteOn(On(1, 15, 1)) && IsNoteOff(On(1, 0, 0)) && IsNoteOff(Event(0x8F, 1, 0)));
+    EXPECT_TRUE(midi::IsNoteOn(On(1, 15, 1)) && midi::IsNoteOff(On(1, 0, 0)) &&
+                midi::IsNoteOff(Event(0x8F, 1, 0)));
 }
 
 TEST(NoteListCursor, SafeOnFreshListAndAfterRemovals) {

@@ -251,24 +251,26 @@ TEST_F(ChordAnalysis, MutedTracksAndNoTracksGiveAnEmptyTimeline) {
     EXPECT_EQ(chordTimeline.First(), ChordTimeline::npos);
 }
 
-TEST_F(ChordAnalysis, PassLeavesEveryPlayStateRewound) {
-    AddTrack(kCThenG);
-    AddTrack({SysexByte(0, 0x01), SysexByte(10, 0xF0), SysexByte(20, 0x10)});  // never closed
+TEST_F(ChordAnalysis, TheFillAfterAPassStartsAtTheFirstEventAsAPlayDoes) {
+    UserSettings.transposedTracks[0] = 1;
+    UserSettings.transposeAmount = 2;
+    // A note-off first, then a note-on that the first fill sends (transposed) as its last event.
+    std::vector<MidiEvent> song = {Off(5, 64)};
+    for (uint32_t i = 1; i + 1 < kOutBufferEvents; ++i)
+        song.push_back(At(10, 0xB0, 7, 100));
+    song.push_back(On(600, 64));
+    song.push_back(Off(700, 64));
+    AddTrack(song);
     out.FillBuffer();
-    ASSERT_NE(out.GetOutCount(), 0u);
-    ASSERT_NE(out.GetLastTime(), 0u);
+    ASSERT_EQ(miditest::Buffer(out).back().data1, 66);
 
     out.AnalyzeChords();
-    for (const TrackPlayState& s : out.GetStates()) {
-        EXPECT_EQ(s.trackIndex, 0u);
-        EXPECT_EQ(s.blockIndex, 0u);
-        EXPECT_EQ(s.inSysex, 0);
-        EXPECT_EQ(s.blockCount, kMergeBlockEvents);
-        EXPECT_TRUE(s.block.empty());
-    }
-    EXPECT_EQ(out.GetLastTime(), 0u);
-    EXPECT_EQ(out.GetOutCount(), 0u);
-    EXPECT_EQ(out.GetSendIndex(), 0u);
+    out.FillBuffer();
+    const std::vector<MidiEvent> next = miditest::Buffer(out);
+    ASSERT_EQ(next.size(), kOutBufferEvents);
+    EXPECT_EQ(next.front(), Off(5, 64)) << "from the first event, timed from 0, and the note-on "
+                                           "of the interrupted fill is forgotten";
+    EXPECT_EQ(next.back().data1, 66);
 }
 
 TEST_F(ChordAnalysis, StartPlaybackRebuildsTheTimeline) {

@@ -73,7 +73,7 @@ inline int NullDevice() {
     for (int d = 0; d < GetNumOutDevices(); ++d) {
         char description[32] = {};
         if (GetMidiOutDescription(static_cast<uint16_t>(d), description) &&
-            std::string(description) == "Null Output")
+            std::string(description) == kNullOutputDescription)
             return d;
     }
     return -1;
