@@ -85,6 +85,20 @@ CMidiTrack* CMidiSMF::GetTrack(int position) const {
     return tracks[static_cast<size_t>(position)];
 }
 
+std::vector<midi::SongMetaEvent> CMidiSMF::GetSongMetaEvents(uint8_t type) const {
+    std::vector<midi::SongMetaEvent> found;
+    if (!isOpen || mode != 'r') return found;
+    std::vector<SmfSongMeta> all(ReadSongMetaEvents(hSMF, nullptr, 0));
+    const uint32_t read = ReadSongMetaEvents(hSMF, all.data(), static_cast<uint32_t>(all.size()));
+    all.resize(std::min<size_t>(read, all.size()));
+    for (const SmfSongMeta& meta : all) {
+        if (meta.type != type) continue;
+        found.push_back({meta.time, meta.track, meta.type,
+                         std::vector<uint8_t>(meta.data, meta.data + meta.length)});
+    }
+    return found;
+}
+
 const char* CMidiSMF::GetErrorText() const {
     return GetSMFErrorText(hSMF);
 }

@@ -20,11 +20,14 @@
 //  - WriteTrack writes the track's name (meta event 3) and every event of the track;
 //    WriteAllTracks writes every track and then the file itself; both report any failure by 0.
 //  - Adding a second track makes `format` 1.
+//  - GetSongMetaEvents gives the file's time and key signatures with their absolute times
+//    (SongMeta.h reads them).
 
 #include <cstdint>
 #include <vector>
 
 #include "midi/MidiEvent.h"
+#include "midi/SongMeta.h"
 
 class CMidiTrack;
 
@@ -52,6 +55,9 @@ class CMidiSMF {
     int GetNumTracks() const { return static_cast<int>(tracks.size()); }
     // The track at `position`, or null outside the list.
     CMidiTrack* GetTrack(int position) const;
+    // The time signatures (type 0x58) or key signatures (0x59) of every track of the file open
+    // for reading, ordered by time, then track; empty for other types, in mode 'w' or closed.
+    std::vector<midi::SongMetaEvent> GetSongMetaEvents(uint8_t type) const;
     // Why the last Open failed, or what was wrong in the open file; "" when nothing.
     const char* GetErrorText() const;
 

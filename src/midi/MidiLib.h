@@ -84,6 +84,20 @@ uint32_t ReadSMF(uint32_t hSMF, uint32_t track, MidiEvent* buffer, uint32_t max)
 int ReadMetaEvent(uint32_t hSMF, uint32_t track, uint8_t type, const uint8_t** data,
                   uint32_t* length);
 uint16_t GetSMFResolution(uint32_t hSMF);
+// A meta event that describes the song from a moment on: a time signature (0x58) or a key
+// signature (0x59). `time` is in ticks from the start of its track; the bytes are the library's,
+// valid until CloseSMF, and are given as the file holds them (a malformed one too).
+struct SmfSongMeta {
+    uint32_t track = 0;
+    uint32_t time = 0;
+    uint8_t type = 0;
+    const uint8_t* data = nullptr;
+    uint32_t length = 0;
+};
+// The time and key signatures of every track of a file opened for reading, ordered by time, then
+// by track, then as they stand in the track. Copies the first `max` of them into `metas` and
+// returns how many the file holds (call with max 0 to count them); 0 for other handles.
+uint32_t ReadSongMetaEvents(uint32_t hSMF, SmfSongMeta* metas, uint32_t max);
 // Appends events (delta times) to a track of a file opened for writing (track n creates tracks
 // 0..n); returns how many will be written: records of no known kind are left out, their delta
 // time kept.

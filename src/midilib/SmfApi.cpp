@@ -1,6 +1,7 @@
 // The Standard MIDI File operations of the library (declared in midi/MidiLib.h): a thin layer
 // over SmfReader, SmfWriter and the handle table.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -102,6 +103,26 @@ int ReadMetaEvent(uint32_t hSMF, uint32_t track, uint8_t type, const uint8_t** d
             return 0;
         }
         return -1;
+    });
+}
+
+uint32_t ReadSongMetaEvents(uint32_t hSMF, SmfSongMeta* metas, uint32_t max) {
+    return SmfHandleTable::Instance().With(hSMF, [&](SmfOpenFile* file) -> uint32_t {
+        if (!file || file->mode != 'r') return 0;
+        std::vector<SmfSongMeta> all;
+        const auto& tracks = file->content.tracks;
+        for (uint32_t t = 0; t < tracks.size(); ++t)
+            for (const midilib::SmfTimedMetaRef& ref : tracks[t].songMetas)
+                all.push_back(SmfSongMeta{t, ref.time, ref.meta.type,
+                                          file->content.bytes.data() + ref.meta.offset,
+                                          ref.meta.length});
+        // Each track's list is in file order, so a stable sort by time keeps track order and
+        // file order among equal times.
+        std::stable_sort(all.begin(), all.end(), [](const SmfSongMeta& a, const SmfSongMeta& b) {
+            return a.time < b.time;
+        });
+        if (metas != nullptr) std::copy_n(all.begin(), std::min<size_t>(max, all.size()), metas);
+        return uint32_t(all.size());
     });
 }
 

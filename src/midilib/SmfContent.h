@@ -22,9 +22,17 @@ struct SmfMetaRef {
     uint32_t length = 0;
 };
 
+// A meta event that describes the song at a moment of it (time and key signatures), with the
+// absolute time of that moment in ticks from the start of its track.
+struct SmfTimedMetaRef {
+    uint32_t time = 0;
+    SmfMetaRef meta;
+};
+
 struct SmfTrackData {
-    std::vector<MidiEvent> events;  // delta times
-    std::vector<SmfMetaRef> metas;  // the first meta event of each type, in file order
+    std::vector<MidiEvent> events;           // delta times
+    std::vector<SmfMetaRef> metas;           // the first meta event of each type, in file order
+    std::vector<SmfTimedMetaRef> songMetas;  // every time and key signature, in file order
 };
 
 struct SmfContent {

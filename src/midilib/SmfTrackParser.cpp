@@ -110,10 +110,13 @@ bool SmfTrackParser::ParseMeta() {
     const size_t dataAt = cursor.Position();
     const auto data = cursor.ReadBytes(*length);
     if (!data) return Truncated();
+    const SmfMetaRef meta{*type, uint32_t(dataAt), *length};
     if (!metaSeen.test(*type)) {
         metaSeen.set(*type);
-        track.metas.push_back(SmfMetaRef{*type, uint32_t(dataAt), *length});
+        track.metas.push_back(meta);
     }
+    if (*type == midi::kTimeSignatureMeta || *type == midi::kKeySignatureMeta)
+        track.songMetas.push_back(SmfTimedMetaRef{uint32_t(time), meta});
     if (*type == kEndOfTrackMeta) return false;
     if (*type == kTempoMeta && *length == 3) {
         const uint32_t tempo = uint32_t{(*data)[0]} << 16 | uint32_t{(*data)[1]} << 8 | (*data)[2];

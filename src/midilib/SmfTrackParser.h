@@ -7,7 +7,7 @@
 //    rely on that and a data byte after them has no other meaning.
 //  - Tempo meta events become tempo records; every other meta event stays out of the records and
 //    its delta time is added to the next record, so absolute times stay right. End-of-track ends
-//    the track.
+//    the track. Time and key signatures are kept with their absolute times (songMetas).
 //  - A system-exclusive message (F0 packet, continued by F7 packets) becomes one record per byte;
 //    an F7 packet that continues nothing is an escape, unless its first byte is F0, in which case
 //    it opens a message like an F0 packet. A message that is never closed by F7, or that holds a

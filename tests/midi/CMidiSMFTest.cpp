@@ -193,4 +193,46 @@ TEST_F(CMidiSMFTest, ReadsARealWorldFile) {
     real.Close();
 }
 
+TEST_F(CMidiSMFTest, TimeAndKeySignaturesComeWithTheirTicksInSongOrder) {
+    {
+        uint32_t format = 1, count = 0;
+        const uint32_t h = OpenSMF(path.c_str(), &format, 'w', &count);
+        ASSERT_NE(h, 0u);
+        const uint8_t threeFour[] = {3, 2, 24, 8}, sixEight[] = {6, 3, 36, 8};
+        const uint8_t cMinor[] = {0xFD, 1}, cutShort[] = {2, 2};
+        const MidiEvent first = At(0, 0x90, 60), later = At(960, 0x80, 60, 0);
+        WriteSMF(h, 0, &first, 1);
+        WriteMetaEvent(h, 0, midi::kTimeSignatureMeta, threeFour, 4);
+        WriteSMF(h, 0, &later, 1);
+        WriteMetaEvent(h, 0, midi::kTimeSignatureMeta, sixEight, 4);
+        const MidiEvent bass = At(480, 0x91, 36);
+        WriteSMF(h, 1, &bass, 1);
+        WriteMetaEvent(h, 1, midi::kKeySignatureMeta, cMinor, 2);
+        WriteMetaEvent(h, 1, midi::kTimeSignatureMeta, cutShort, 2);
+        ASSERT_EQ(CloseSMF(h), 0);
+    }
+    EXPECT_TRUE(file.GetSongMetaEvents(midi::kTimeSignatureMeta).empty()) << "closed";
+    Load();
+    const auto times = file.GetSongMetaEvents(midi::kTimeSignatureMeta);
+    ASSERT_EQ(times.size(), 3u);
+    EXPECT_EQ(std::vector<uint32_t>({times[0].time, times[1].time, times[2].time}),
+              std::vector<uint32_t>({0, 480, 960}));
+    EXPECT_EQ(times[1].track, 1u);
+    const auto threeFour = midi::TimeSignatureOf(times[0]);
+    ASSERT_TRUE(threeFour);
+    EXPECT_EQ(threeFour->numerator, 3);
+    EXPECT_EQ(threeFour->denominator, 4u);
+    EXPECT_FALSE(midi::TimeSignatureOf(times[1])) << "two bytes are not a time signature";
+    EXPECT_EQ(midi::TimeSignatureOf(times[2])->denominator, 8u);
+
+    const auto keys = file.GetSongMetaEvents(midi::kKeySignatureMeta);
+    ASSERT_EQ(keys.size(), 1u);
+    const auto key = midi::KeySignatureOf(keys[0]);
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->time, 480u);
+    EXPECT_EQ(key->sharps, -3);
+    EXPECT_TRUE(key->minor);
+    EXPECT_FALSE(midi::KeySignatureOf(times[0])) << "not a key signature";
+}
+
 }  // namespace
