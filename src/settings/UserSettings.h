@@ -2,7 +2,8 @@
 // UserSettings: the one process-wide record of what the user chooses while the program runs
 // (monitored channels and tracks, transposed and muted tracks, the transpose amount, the log
 // flags and file name) and of three values that describe the loaded file. Plain shared state,
-// read and written directly by its users on the GUI thread; nothing is saved between runs.
+// read and written directly by its users on the GUI thread; nothing is saved between runs except
+// the guitarist's chord options, which the application stores.
 //
 // The per-track arrays hold kMaxSettingsTracks entries. Tracks at positions beyond them still
 // play, but count as not monitored, not transposed and not muted: read them through TrackFlag,
@@ -11,6 +12,8 @@
 #include <array>
 #include <cstdint>
 #include <string>
+
+#include "settings/ChordOptions.h"
 
 class CMidiSMF;
 
@@ -42,6 +45,9 @@ struct UserSettingsRecord {
     int32_t logChords = 0;
     int32_t logMidiEvents = 0;
     int32_t logTrackInfo = 0;
+
+    // The guitarist's options (kept between runs by the application; not touched by the resets).
+    ChordOptions chordOptions;
 
     // All channels and all track slots monitored, none transposed, amount 0. Mutes, the file
     // values and the log settings stay.

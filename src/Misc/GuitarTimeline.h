@@ -1,0 +1,40 @@
+#pragma once
+// The chord timeline that the guitarist's options give, made from the monitored note events of
+// an analysis pass (monitoredEvents), so that it can be remade whenever an option changes without
+// walking the tracks again.
+//
+// The events are replayed into a sounding-note list of its own (empty at the start) and read
+// with ReadChord (GuitarChords.h), the lowest sounding note as the bass:
+//  - without steadyChords the set is read after every event, as the designed pass does;
+//  - with steadyChords every event within 1/16 beat (a quarter note) of the first event of a
+//    group joins the group, and the set is read once, after the whole group, at the group's
+//    first tick: a strum is one chord, not three; and events of channel 10 (index 9, drums) are
+//    left out;
+//  - a new entry starts where the reading's name (root, symbol, slash bass) differs from the
+//    last recognised one; a set that is not read as a chord (silence too) changes nothing;
+//  - with a minimum chord length, an entry that lasts less than that (until the next entry) is
+//    left out, the shortest first, and the chord before it goes on; equal neighbours are then
+//    one entry, whose length counts from there on. The last entry lasts to the end. Beats are
+//    quarter notes; a bar follows the time signature in force where the chord starts.
+// With guitarNames an entry is spelled with flats where the key signature in force has flats.
+
+#include <cstdint>
+#include <vector>
+
+#include "Misc/ChordAnalysis.h"
+#include "Misc/GuitarChords.h"
+#include "Misc/SongSignatures.h"
+#include "settings/ChordOptions.h"
+
+struct GuitarChordEvent {
+    uint32_t time = 0;
+    guitar::ChordReading reading;
+    bool flats = false;
+};
+
+std::vector<GuitarChordEvent> BuildGuitarTimeline(const std::vector<MonitoredEvent>& events,
+                                                  const ChordOptions& options,
+                                                  const SongSignatures& song);
+
+// The minimum chord length in ticks at `tick`; 0 when off.
+uint32_t MinChordTicks(MinChordLength length, const SongSignatures& song, uint32_t tick);
