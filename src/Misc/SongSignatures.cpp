@@ -12,21 +12,21 @@ struct Segment {
     uint32_t barTicks;
 };
 
-uint32_t BeatTicks(uint32_t ticksPerQuarter, int denominator) {
-    const int d = denominator > 0 ? denominator : 4;
-    return std::max<uint32_t>(1, ticksPerQuarter * 4 / static_cast<uint32_t>(d));
+uint32_t BeatTicks(uint32_t ticksPerQuarter, uint32_t denominator) {
+    const uint32_t d = denominator > 0 ? denominator : 4;
+    return std::max<uint32_t>(1, ticksPerQuarter * 4 / d);
 }
 
 std::vector<Segment> Segments(const SongSignatures& song) {
-    std::vector<TimeSignature> times = song.times;
-    if (times.empty() || times.front().tick > 0) times.insert(times.begin(), TimeSignature{});
+    std::vector<midi::TimeSignature> times = song.times;
+    if (times.empty() || times.front().time > 0) times.insert(times.begin(), midi::TimeSignature{});
     std::vector<Segment> segments;
     for (std::size_t i = 0; i < times.size(); ++i) {
-        const uint64_t end = i + 1 < times.size() ? times[i + 1].tick : UINT64_MAX;
-        if (end <= times[i].tick) continue;  // replaced at the same tick
+        const uint64_t end = i + 1 < times.size() ? times[i + 1].time : UINT64_MAX;
+        if (end <= times[i].time) continue;  // replaced at the same tick
         const uint32_t beat = BeatTicks(song.ticksPerQuarter, times[i].denominator);
-        const auto beats = static_cast<uint32_t>(std::max(1, times[i].numerator));
-        segments.push_back({times[i].tick, end, beat, beat * beats});
+        const uint32_t beats = std::max<uint32_t>(1, times[i].numerator);
+        segments.push_back({times[i].time, end, beat, beat * beats});
     }
     return segments;
 }
@@ -38,11 +38,22 @@ uint64_t BarsIn(const Segment& s) {
 
 }  // namespace
 
+SongSignatures SongSignatures::Of(uint32_t ticksPerQuarter,
+                                  const std::vector<midi::SongMetaEvent>& events) {
+    SongSignatures song;
+    song.ticksPerQuarter = ticksPerQuarter;
+    for (const midi::SongMetaEvent& e : events) {
+        if (const auto time = midi::TimeSignatureOf(e)) song.times.push_back(*time);
+        if (const auto key = midi::KeySignatureOf(e)) song.keys.push_back(*key);
+    }
+    return song;
+}
+
 bool SongSignatures::FlatsAt(uint32_t tick) const {
     bool flats = false;
-    for (const KeySignature& key : keys) {
-        if (key.tick > tick) break;
-        flats = key.accidentals < 0;
+    for (const midi::KeySignature& key : keys) {
+        if (key.time > tick) break;
+        flats = key.sharps < 0;
     }
     return flats;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // SongSignatures: the meter and the keys of a song, as its time signatures (meta event 0x58) and
-// key signatures (0x59) give them, with the song's resolution. A song without time signatures is
-// in 4/4; one without key signatures is written with sharps.
+// key signatures (0x59) give them (midi/SongMeta.h), with the song's resolution. A song without
+// time signatures is in 4/4; one without key signatures is written with sharps.
 //
 // A beat is one note of the time signature's denominator (a quarter note in 4/4, an eighth in
 // 6/8); a bar holds `numerator` beats. Signatures take effect at their tick; the first bar starts
@@ -10,17 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-struct TimeSignature {
-    uint32_t tick = 0;
-    int numerator = 4;
-    int denominator = 4;  // the note value: 4 = quarter, 8 = eighth
-};
-
-struct KeySignature {
-    uint32_t tick = 0;
-    int accidentals = 0;  // sharps when above 0, flats when below 0
-    bool minor = false;
-};
+#include "midi/SongMeta.h"
 
 // Where a tick lies in the song's bars: bar and beat counted from 1, and the tick of that beat.
 struct BarPosition {
@@ -31,8 +21,13 @@ struct BarPosition {
 
 struct SongSignatures {
     uint32_t ticksPerQuarter = 480;
-    std::vector<TimeSignature> times;  // in tick order
-    std::vector<KeySignature> keys;    // in tick order
+    std::vector<midi::TimeSignature> times;  // in tick order
+    std::vector<midi::KeySignature> keys;    // in tick order
+
+    // The signatures among a file's meta events (CMidiSMF::GetSongMetaEvents), which come in
+    // time order; events that are too short to read are left out.
+    static SongSignatures Of(uint32_t ticksPerQuarter,
+                             const std::vector<midi::SongMetaEvent>& events);
 
     bool FlatsAt(uint32_t tick) const;
     uint32_t BeatTicksAt(uint32_t tick) const;

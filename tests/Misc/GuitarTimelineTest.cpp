@@ -81,7 +81,7 @@ TEST_F(GuitarTimeline, ShortChordsAreLeftOutAndTheChordBeforeThemGoesOn) {
     // The quarter-beat G goes first; the C around it is then one chord of a whole bar.
     options.minChordLength = MinChordLength::Bar;
     EXPECT_EQ(Timeline(options), "0 C; 1920 Am; 4800 F; ");
-    song.times = {TimeSignature{0, 7, 4}};  // a bar of 7 quarters
+    song.times = {midi::TimeSignature{0, 7, 4}};  // a bar of 7 quarters
     EXPECT_EQ(Timeline(options), "4800 F; ") << "the last chord lasts to the end";
 }
 
@@ -97,12 +97,12 @@ TEST_F(GuitarTimeline, NamesFollowTheBassTheKeyAndTheAddedTypes) {
     EXPECT_EQ(Timeline(options), "0 C6; 480 C; 960 C7; ");
     options.guitarNames = true;
     EXPECT_EQ(Timeline(options), "0 Am7; 480 C; 960 C7; ");
-    song.keys = {KeySignature{0, -1, false}, KeySignature{900, 2, false}};
+    song.keys = {midi::KeySignature{0, -1, false}, midi::KeySignature{900, 2, false}};
     Off(1440, 48);  // E G A#: no designed chord
     EXPECT_EQ(Timeline(options), "0 Am7; 480 C; 960 C7; ");
     options.moreTypes = true;
     EXPECT_EQ(Timeline(options), "0 Am7; 480 C; 960 C7; 1440 Edim; ");
-    song.keys = {KeySignature{0, -3, false}};
+    song.keys = {midi::KeySignature{0, -3, false}};
     EXPECT_EQ(Timeline(options), "0 Am7; 480 C; 960 C7; 1440 Edim; ");
     Off(1920, 52);
     Off(1920, 55);
@@ -129,7 +129,10 @@ TEST(SongSignatures, BarsAndBeatsFollowTheTimeSignatures) {
     EXPECT_EQ(song.BarStart(6), 1200u + 288);
     EXPECT_EQ(song.BarTicksAt(1200), 288u);
     EXPECT_FALSE(song.FlatsAt(0));
-    song.keys = {{100, -2, false}, {500, 1, true}};
+    // Read from the file's meta events: B flat major at 100, E minor at 500.
+    song = SongSignatures::Of(
+        96, {{100, 0, 0x59, {0xFE, 0}}, {300, 1, 0x59, {0xFE}}, {500, 0, 0x59, {1, 1}}});
+    EXPECT_EQ(song.keys.size(), 2u) << "a key signature too short to read is left out";
     EXPECT_FALSE(song.FlatsAt(99));
     EXPECT_TRUE(song.FlatsAt(100));
     EXPECT_FALSE(song.FlatsAt(500));
