@@ -4,7 +4,7 @@
 #include "Misc/ChordDictionary.h"
 #include "Misc/LogStream.h"
 #include "settings/UserSettings.h"
-#include "support/LoadedSong.h"
+#include "support/SongOnOutput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool ready = [] {
@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return true;
     }();
     (void)ready;
-    LoadedSong song(data, size);
+    SongOnOutput song(data, size);
     song.output.AnalyzeChords();
     return 0;
 }

@@ -2,7 +2,7 @@
 // SendEvents runs through the merged sequence, with some tracks muted and transposed.
 #include "Misc/ChordDictionary.h"
 #include "settings/UserSettings.h"
-#include "support/LoadedSong.h"
+#include "support/SongOnOutput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool ready = [] {
@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return true;
     }();
     (void)ready;
-    LoadedSong song(data, size);
+    SongOnOutput song(data, size);
     song.output.StartPlayback();
     return 0;
 }

@@ -1,9 +1,9 @@
 // The MIDI file reader: open, read every track and every track name.
-#include "support/LoadedSong.h"
+#include "support/SongOnOutput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    LoadedSong song(data, size);
-    for (auto& track : song.tracks) {
+    SongOnOutput song(data, size);
+    for (auto& track : song.song.Tracks()) {
         uint32_t n = 512;
         for (uint32_t start = 0; n == 512; start += n) {
             n = 512;

@@ -1,18 +1,15 @@
 #include "Misc/ChordAnalysisReport.h"
 
 #include <charconv>
-#include <memory>
 #include <optional>
 #include <string_view>
 
 #include "Misc/ChordDiagram.h"
 #include "Misc/ChordDictionary.h"
 #include "Misc/LogStream.h"
-#include "Misc/LogText.h"
 #include "Misc/notelist.h"
 #include "midi/CMidiOut.h"
-#include "midi/CMidiSMF.h"
-#include "midi/CMidiTrack.h"
+#include "midi/LoadedSong.h"
 #include "settings/UserSettings.h"
 
 namespace {
@@ -207,30 +204,20 @@ int Run(const ChordSheetOptions& options, std::ostream& out, std::ostream& err) 
         SetLogFlags(1);
     }
 
-    // Destroyed in reverse order: the tracks leave the file and the output object first.
-    CMidiSMF smf;
+    // Destroyed in reverse order: the song's tracks leave the output object first.
     CMidiOut output;
-    std::vector<std::unique_ptr<CMidiTrack>> tracks;
-
-    UserSettings.trackNames = &smf;
-    UserSettings.loadedFilePath = options.file;
-    if (smf.Open(options.file.c_str(), 'r', 1) == 0) {
-        const std::string reason = smf.GetErrorText();
+    LoadedSong song;
+    const bool opened = song.Load(options.file, &output);
+    song.Describe(UserSettings, options.file);
+    if (!opened) {
+        const std::string& reason = song.ErrorText();
         err << "cannot read " << options.file << ": "
             << (reason.empty() ? std::string("not a readable MIDI file") : reason) << "\n";
         return kChordSheetFailed;
     }
-    const auto trackCount = static_cast<int>(smf.GetTrackCountInFile());
-    UserSettings.trackCount = trackCount;
-    if (UserSettings.logTrackInfo != 0) WriteFileTrackCountLine(LogStream, trackCount);
-    for (int i = 0; i < trackCount; ++i) {
-        tracks.push_back(std::make_unique<CMidiTrack>());
-        smf.AddTrack(tracks.back().get());
-        output.AddTrack(tracks.back().get());
-    }
-    smf.ReadAllTracks();
-    if (const std::string problem = smf.GetErrorText(); !problem.empty())
-        err << "warning: " << options.file << ": " << problem << "\n";
+    const int trackCount = song.TrackCount();
+    if (!song.ErrorText().empty())
+        err << "warning: " << options.file << ": " << song.ErrorText() << "\n";
 
     std::string error;
     if (!CheckTracks(options.tracks, "--tracks", trackCount, options.file, error) ||

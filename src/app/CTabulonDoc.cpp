@@ -63,14 +63,7 @@ void ForgetChords() {
 
 CTabulonDoc::CTabulonDoc() = default;
 
-CTabulonDoc::~CTabulonDoc() {
-    // The tracks go before the file object they are listed in.
-    DeleteTracks();
-    if (UserSettings.trackNames == &smf) {
-        UserSettings.trackNames = nullptr;
-        UserSettings.trackCount = 0;
-    }
-}
+CTabulonDoc::~CTabulonDoc() = default;
 
 CTabulonView* CTabulonDoc::FirstView() const {
     return dynamic_cast<CTabulonView*>(GetFirstView());
@@ -90,19 +83,10 @@ void CTabulonDoc::StopForFileChange() {
     soundingNotes.Clear();
 }
 
-void CTabulonDoc::DeleteTracks() {
-    // Each track detaches itself from the file object and the output; the last first, so that
-    // neither list closes a gap per track (files can hold thousands of tracks).
-    while (!tracks.empty())
-        tracks.pop_back();
-    trackCount = 0;
-}
-
 bool CTabulonDoc::OnNewDocument() {
     if (!CDocument::OnNewDocument()) return false;
     StopForFileChange();
-    smf.Close();
-    DeleteTracks();
+    song.Unload();
     UserSettings.trackCount = 0;
     lastOpenSucceeded = false;
     ForgetChords();
@@ -115,57 +99,34 @@ bool CTabulonDoc::OnNewDocument() {
 
 bool CTabulonDoc::OnOpenDocument(const QString& path) {
     StopForFileChange();
-    if (smf.IsOpen()) smf.Close();
+    song.Unload();
     UserSettings.ResetTrackSettings();
     UserSettings.ClearMutedTracks();
-    DeleteTracks();
-    UserSettings.trackNames = &smf;
     const std::string localPath = QFile::encodeName(path).toStdString();
-    UserSettings.loadedFilePath = localPath;
-
-    lastOpenSucceeded = smf.Open(localPath.c_str(), 'r', 1) != 0;
-    const QString reason = QString::fromLocal8Bit(smf.GetErrorText());
-    trackCount = static_cast<int32_t>(smf.GetTrackCountInFile());
-    UserSettings.trackCount = trackCount;
-    if (UserSettings.logTrackInfo) WriteFileTrackCountLine(LogStream, trackCount);
-
-    tracks.reserve(static_cast<size_t>(std::max(trackCount, 0)));
     CTabulonView* view = FirstView();
-    for (int32_t i = 0; i < trackCount; ++i) {
-        tracks.push_back(std::make_unique<CMidiTrack>());
-        CMidiTrack* track = tracks.back().get();
-        smf.AddTrack(track);
-        if (view) view->output.AddTrack(track);
-    }
-    smf.ReadAllTracks();
+    lastOpenSucceeded = song.Load(localPath, view ? &view->output : nullptr);
+    song.Describe(UserSettings, localPath);
     if (lastOpenSucceeded && view)
         FindChordsOfOpenedFile(view->output);
     else
         ForgetChords();
 
     const QString fileName = QFileInfo(path).fileName();
+    const QString reason = QString::fromLocal8Bit(song.ErrorText().c_str());
     if (!lastOpenSucceeded) {
         CTabulonApp::TellUser(QStringLiteral("Cannot open %1: %2")
                                   .arg(fileName, reason.isEmpty() ? "unknown error" : reason),
                               MB_ICONERROR);
-    } else if (const QString problem = QString::fromLocal8Bit(smf.GetErrorText());
-               !problem.isEmpty()) {
+    } else if (!reason.isEmpty()) {
         CTabulonApp::TellUser(
-            QStringLiteral("%1 is damaged; playing what could be read: %2").arg(fileName, problem),
+            QStringLiteral("%1 is damaged; playing what could be read: %2").arg(fileName, reason),
             MB_ICONWARNING);
     }
     return true;
 }
 
 bool CTabulonDoc::HasEvents() const {
-    return std::any_of(tracks.begin(), tracks.end(),
-                       [](const std::unique_ptr<CMidiTrack>& t) { return !t->IsEmpty(); });
-}
-
-CMidiTrack* CTabulonDoc::GetTrack(int index) const {
-    return index >= 0 && index < static_cast<int>(tracks.size())
-               ? tracks[static_cast<size_t>(index)].get()
-               : nullptr;
+    return song.HasEvents();
 }
 
 void CTabulonDoc::OnUpdateFileSave(CCmdUI* cmdUI) {

@@ -24,8 +24,7 @@
 #include <vector>
 
 #include "framework/CDocument.h"
-#include "midi/CMidiSMF.h"
-#include "midi/CMidiTrack.h"
+#include "midi/LoadedSong.h"
 
 class CCmdUI;
 class CMainFrame;
@@ -48,9 +47,9 @@ class CTabulonDoc : public CDocument {
 
     // True when at least one track holds an event.
     bool HasEvents() const;
-    int32_t GetTrackCount() const { return trackCount; }
-    CMidiTrack* GetTrack(int index) const;
-    const CMidiSMF& GetSMF() const { return smf; }
+    int32_t GetTrackCount() const { return song.TrackCount(); }
+    CMidiTrack* GetTrack(int index) const { return song.Track(index); }
+    const CMidiSMF& GetSMF() const { return song.File(); }
     // Whether the last OnOpenDocument found a file it could read.
     bool LastOpenSucceeded() const { return lastOpenSucceeded; }
 
@@ -62,10 +61,7 @@ class CTabulonDoc : public CDocument {
     CMainFrame* Frame() const;
     // Stops the clock, silences the output and forgets its pending events and the sounding notes.
     void StopForFileChange();
-    void DeleteTracks();
 
-    std::vector<std::unique_ptr<CMidiTrack>> tracks;
-    int32_t trackCount = 0;
-    CMidiSMF smf;
+    LoadedSong song;
     bool lastOpenSucceeded = false;
 };

@@ -1,6 +1,7 @@
 #include "midi/CMidiOut.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "Misc/LogStream.h"
 #include "Misc/LogText.h"
@@ -83,10 +84,11 @@ void CMidiOut::AddTrack(CMidiTrack* track) {
 }
 
 int CMidiOut::RemoveTrack(CMidiTrack* track) {
-    const auto found = std::find_if(states.begin(), states.end(),
+    // Searched from the back: tracks are destroyed the last first, and a track is listed once.
+    const auto found = std::find_if(states.rbegin(), states.rend(),
                                     [track](const TrackPlayState& s) { return s.track == track; });
-    if (found == states.end()) return 0;
-    states.erase(found);
+    if (found == states.rend()) return 0;
+    states.erase(std::next(found).base());
     // A track taken out must not keep a link that outlives this object.
     if (track->output == this) track->output = nullptr;
     return 1;

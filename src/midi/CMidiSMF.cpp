@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <unordered_map>
 
 #include "Misc/LogStream.h"
 #include "Misc/LogText.h"
@@ -47,6 +48,7 @@ void CMidiSMF::Close() {
         for (CMidiTrack* track : tracks)
             if (track->owner == this) track->owner = nullptr;
         tracks.clear();
+        positions.clear();
         numTracksInFile = 0;
     }
     hSMF = 0;
@@ -63,14 +65,17 @@ void CMidiSMF::InsertTrack(CMidiTrack* track, int index) {
         tracks.push_back(track);
     else
         tracks.insert(tracks.begin() + index, track);
+    positions.clear();
     if (tracks.size() > 1) format = 1;
     track->owner = this;
 }
 
 int CMidiSMF::RemoveTrack(CMidiTrack* track) {
-    const auto found = std::find(tracks.begin(), tracks.end(), track);
-    if (found == tracks.end()) return 0;
-    tracks.erase(found);
+    // Searched from the back: tracks are destroyed the last first, and a track is listed once.
+    const auto found = std::find(tracks.rbegin(), tracks.rend(), track);
+    if (found == tracks.rend()) return 0;
+    tracks.erase(std::next(found).base());
+    positions.clear();
     // A track taken out must not keep a link that outlives this object.
     if (track->owner == this) track->owner = nullptr;
     return 1;
@@ -104,8 +109,15 @@ const char* CMidiSMF::GetErrorText() const {
 }
 
 int CMidiSMF::PositionOf(const CMidiTrack* track) const {
-    const auto found = std::find(tracks.begin(), tracks.end(), track);
-    return found == tracks.end() ? -1 : static_cast<int>(std::distance(tracks.begin(), found));
+    // Names are asked for every track of files with thousands of them: the positions are indexed
+    // once the list stops changing.
+    if (positions.empty() && !tracks.empty()) {
+        positions.reserve(tracks.size());
+        for (size_t i = 0; i < tracks.size(); ++i)
+            positions.emplace(tracks[i], static_cast<int>(i));  // the first entry wins
+    }
+    const auto found = positions.find(track);
+    return found == positions.end() ? -1 : found->second;
 }
 
 int CMidiSMF::ReadTrack(CMidiTrack* track) {

@@ -24,6 +24,7 @@
 //    (SongMeta.h reads them).
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "midi/MidiEvent.h"
@@ -85,4 +86,6 @@ class CMidiSMF {
     uint32_t format = 0;
     uint32_t numTracksInFile = 0;
     std::vector<CMidiTrack*> tracks;
+    // Position of each listed track, built when first needed; emptied whenever the list changes.
+    mutable std::unordered_map<const CMidiTrack*, int> positions;
 };

@@ -13,7 +13,7 @@ namespace {
 
 // The display name of track `index` of the loaded file.
 QString TrackName(int index) {
-    CMidiSMF* file = UserSettings.trackNames;
+    const std::shared_ptr<CMidiSMF> file = UserSettings.trackNames.lock();
     CMidiTrack* track = file ? file->GetTrack(index) : nullptr;
     const char* name = track ? track->GetName() : nullptr;
     return name ? DisplayText(name) : QString::fromLatin1(CTrackListDlg::kNoName);

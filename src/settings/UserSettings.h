@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "settings/ChordOptions.h"
@@ -36,7 +37,9 @@ struct UserSettingsRecord {
     int32_t transposeAmount = 0;
 
     int32_t trackCount = 0;
-    CMidiSMF* trackNames = nullptr;  // the loaded file object; none before the first load
+    // The loaded file object, which gives the track names; it is not owned, and lapses (reads as
+    // none) when the song that holds it goes. None before the first load.
+    std::weak_ptr<CMidiSMF> trackNames;
     std::string loadedFilePath;
 
     std::string logFileName;

@@ -26,7 +26,7 @@ TEST_F(DocumentTest, RealFilesLoadAndNewEmptiesTheDocument) {
         EXPECT_TRUE(doc->LastOpenSucceeded()) << file;
         EXPECT_GT(doc->GetTrackCount(), 0) << file;
         EXPECT_EQ(UserSettings.trackCount, doc->GetTrackCount());
-        EXPECT_EQ(UserSettings.trackNames, &doc->GetSMF());
+        EXPECT_EQ(UserSettings.trackNames.lock().get(), &doc->GetSMF());
         EXPECT_EQ(UserSettings.loadedFilePath, file);
         EXPECT_TRUE(doc->HasEvents()) << file;
         EXPECT_EQ(view->output.GetNumTracks(), doc->GetTrackCount()) << "every track is attached";

@@ -42,11 +42,11 @@ class SelectionDialogTest : public ::testing::Test {
         UserSettings.ResetTrackSettings();
         UserSettings.ClearMutedTracks();
         UserSettings.trackCount = 0;
-        UserSettings.trackNames = nullptr;
+        UserSettings.trackNames.reset();
     }
     void TearDown() override {
         UserSettings = saved;
-        file.Close();
+        file->Close();
     }
 
     // A file object in memory whose tracks carry `names` (null: no name).
@@ -54,14 +54,14 @@ class SelectionDialogTest : public ::testing::Test {
         for (const char* name : names) {
             tracks.push_back(std::make_unique<CMidiTrack>());
             if (name) tracks.back()->SetName(name);
-            file.AddTrack(tracks.back().get());
+            file->AddTrack(tracks.back().get());
         }
-        UserSettings.trackNames = &file;
+        UserSettings.trackNames = file;
         UserSettings.trackCount = static_cast<int32_t>(names.size());
     }
 
     UserSettingsRecord saved;
-    CMidiSMF file;
+    std::shared_ptr<CMidiSMF> file = std::make_shared<CMidiSMF>();
     std::vector<std::unique_ptr<CMidiTrack>> tracks;
     MessageBoxCapture boxes;
 };

@@ -141,7 +141,7 @@ TEST_F(ChordSheet, LogOptionWritesEverySectionAndTheSettingsComeBack) {
     EXPECT_EQ(UserSettings.transposeAmount, 5);
     EXPECT_EQ(UserSettings.monitoredChannels[3], 0);
     EXPECT_EQ(UserSettings.loggingEnabled, 0);
-    EXPECT_EQ(UserSettings.trackNames, nullptr);
+    EXPECT_TRUE(UserSettings.trackNames.expired());
     UserSettings.ResetTrackSettings();
 
     ExpectRefused({song, "--log", "/nonexistent-folder/x.log"});

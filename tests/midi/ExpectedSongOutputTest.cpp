@@ -23,7 +23,7 @@
 #include "Misc/notelist.h"
 #include "midi/MidiTestSupport.h"
 #include "settings/UserSettings.h"
-#include "support/LoadedSong.h"
+#include "support/SongOnOutput.h"
 
 namespace {
 
@@ -82,7 +82,7 @@ SongOutput Produce(const fs::path& song) {
         UserSettings.loggingEnabled = 1;
         UserSettings.logMidiEvents = 1;
         {
-            LoadedSong loaded(name);
+            SongOnOutput loaded(name);
             loaded.output.StartPlayback();
         }
         CloseLogStream();

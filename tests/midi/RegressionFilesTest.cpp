@@ -9,7 +9,7 @@
 
 #include "Misc/ChordDictionary.h"
 #include "settings/UserSettings.h"
-#include "support/LoadedSong.h"
+#include "support/SongOnOutput.h"
 
 namespace {
 
@@ -30,9 +30,9 @@ TEST(RegressionFiles, EveryFileLoadsAnalysesAndPlaysToTheEnd) {
     ASSERT_FALSE(files.empty());
     for (const auto& file : files) {
         SCOPED_TRACE(file.filename().string());
-        LoadedSong song(file.string());
+        SongOnOutput song(file.string());
         song.output.StartPlayback();  // the analysis pass, then one send through the whole song
-        for (const auto& track : song.tracks)
+        for (const auto& track : song.song.Tracks())
             EXPECT_LE(track->GetCount(), track->GetCapacity());
     }
 }
@@ -40,9 +40,9 @@ TEST(RegressionFiles, EveryFileLoadsAnalysesAndPlaysToTheEnd) {
 // 5,460 empty track chunks in 64 KiB: an empty track must take no event storage (it used to take
 // 64 KiB each, gigabytes and seconds of page faults in all).
 TEST(RegressionFiles, EmptyTracksTakeNoStorage) {
-    LoadedSong song(TABULON_SOURCE_DIR "/tests/regressions/many-empty-tracks.mid");
-    ASSERT_GT(song.tracks.size(), 5000u);
-    for (const auto& track : song.tracks) {
+    SongOnOutput song(TABULON_SOURCE_DIR "/tests/regressions/many-empty-tracks.mid");
+    ASSERT_GT(song.song.Tracks().size(), 5000u);
+    for (const auto& track : song.song.Tracks()) {
         EXPECT_EQ(track->GetCount(), 0u);
         EXPECT_EQ(track->GetEvents(), nullptr);
     }
