@@ -7,6 +7,7 @@
 #include "framework/CCmdUI.h"
 #include "framework/CMenu.h"
 #include "midilib/LibraryOptions.h"
+#include "midilib/SynthStatus.h"
 #include "res/Resource.h"
 
 std::optional<int> CTabulonView::startupDevice;
@@ -45,7 +46,14 @@ void CTabulonView::OnDraw(CDC& dc) {
     if (sync) DrawChordDisplay(dc, *sync);
 }
 
+void CTabulonView::WaitForOutputDevice() const {
+    // The built-in synth opens in the background; a play that began before it was ready would
+    // start with a burst of everything due meanwhile.
+    if (output.IsOpen()) midilib::WaitMidiOutReady(output.GetHandle());
+}
+
 void CTabulonView::OnPlay() {
+    WaitForOutputDevice();
     if (sync) sync->beatCount = 0;
     output.StartPlayback();
     ResetChordDisplayCursor();
@@ -58,6 +66,7 @@ void CTabulonView::OnPause() {
         sync->Pause(1);
         output.Silence();
     } else {
+        WaitForOutputDevice();
         sync->ReStart();
     }
 }

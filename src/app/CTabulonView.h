@@ -3,9 +3,11 @@
 // the document's tracks and the output device menu, keeps a pointer to the frame's clock, carries
 // the playback commands and paints the chord display.
 //
-// Commands: Play (menu Start, Ctrl+P, toolbar Play) sets beatCount to 0, starts playback on the
-// output (which runs the chord analysis), resets the chord display's place and starts the clock.
-// Pause toggles: a running clock pauses, any other restarts (also after Stop, without analysis).
+// Commands: Play (menu Start, Ctrl+P, toolbar Play) first waits for the output device if it is
+// still opening (the built-in synth loads its soundfont in the background), then sets beatCount
+// to 0, starts playback on the output (which runs the chord analysis), resets the chord display's
+// place and starts the clock. Pause toggles: a running clock pauses, any other restarts (also
+// after Stop, without analysis, after the same wait).
 // Stop stops the clock. Stop and Pause also silence the notes still sounding on the output. The
 // menu's Start is enabled exactly when some track holds events and the clock is not running.
 // Every plain command that reaches the view is first offered to the device menu, so a device
@@ -43,6 +45,7 @@ class CTabulonView : public CView {
     void OnUpdatePlay(CCmdUI* cmdUI);
     void OnUpdateStop(CCmdUI* cmdUI);
     bool OutputDeviceFailed() const;
+    void WaitForOutputDevice() const;
     void ReportFailedDevice() const;
 
     // The device the view opens at creation instead of the menu's default (the command line's

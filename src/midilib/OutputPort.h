@@ -64,6 +64,7 @@ class OutputPort {
     void StartAt(uint64_t tick);
     uint32_t Generation() const { return generation_; }
     bool DeviceFailed() const { return deviceFailed_; }
+    const OutputDevice* Device() const { return device_.get(); }
     OutputLatenessStats& Lateness() { return lateness_; }
 
   private:

@@ -2,11 +2,15 @@
 
 #include <fluidsynth.h>
 
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
+#include <thread>
 #include <utility>
+#include <vector>
 
 #include "midilib/AlsaQuiet.h"
+#include "midilib/SynthAudioDrivers.h"
 #include "midilib/SynthRenderThread.h"
 #include "midilib/WavWriter.h"
 
@@ -37,20 +41,101 @@ template <typename T, auto Delete>
 using FluidPtr = std::unique_ptr<T, FluidDeleter<Delete>>;
 }  // namespace
 
-// The members are destroyed last-first, which is the order FluidSynth needs: the render thread and
-// the audio driver stop pulling samples before the WAV file closes and before the synth they pull
-// from goes; the settings outlive the synth made from them.
+// The members are destroyed last-first, which is the order FluidSynth needs: the opening thread
+// ends before anything it builds goes; the render thread and the audio driver stop pulling samples
+// before the WAV file closes and before the synth they pull from goes; the settings outlive the
+// synth made from them.
 struct SynthOutputDevice::Engine {
     FluidPtr<fluid_settings_t, delete_fluid_settings> settings;
     FluidPtr<fluid_synth_t, delete_fluid_synth> synth;
     WavWriter wav;
     FluidPtr<fluid_audio_driver_t, delete_fluid_audio_driver> driver;
     std::unique_ptr<SynthRenderThread> renderer;
+    std::atomic<bool> open{false};  // set once the opening thread is done with everything above
+    std::thread opener;
+
+    // The opening thread: the soundfont, then the WAV file or the first audio driver that opens.
+    SynthStatus Finish(const SynthConfig& config);
 };
 
-SynthOutputDevice::SynthOutputDevice(std::unique_ptr<Engine> engine) : engine_(std::move(engine)) {}
+SynthStatus SynthOutputDevice::Engine::Finish(const SynthConfig& config) {
+    SynthStatus status;
+    const std::string font = config.soundFont.empty() ? FindSoundFont() : config.soundFont;
+    if (!font.empty() && fluid_synth_sfload(synth.get(), font.c_str(), 1) >= 0)
+        status.soundFont = font;
 
-SynthOutputDevice::~SynthOutputDevice() = default;
+    auto render = [synth = synth.get()](std::span<int16_t> stereo) {
+        const int frames = int(stereo.size() / 2);
+        fluid_synth_write_s16(synth, frames, stereo.data(), 0, 2, stereo.data(), 1, 2);
+    };
+    if (!config.wavFile.empty()) {
+        status.wavFile = config.wavFile;
+        if (wav.Open(config.wavFile, SynthRenderThread::kSampleRate, 2)) {
+            status.state = SynthStatus::State::Recording;
+        } else {
+            std::fprintf(stderr, "tabulon: cannot write the WAV file %s\n", config.wavFile.c_str());
+            status.state = SynthStatus::State::Silent;
+            status.silence = SynthStatus::Silence::WavNotWritable;
+        }
+        renderer = std::make_unique<SynthRenderThread>(render, wav.IsOpen() ? &wav : nullptr);
+    } else {
+        const std::vector<std::string> available = synth_audio::Available();
+        for (const std::string& name : synth_audio::ToTry(config.audioDriver, available)) {
+            status.triedDrivers.push_back(name);
+            synth_audio::Prepare(name);
+            fluid_settings_setstr(settings.get(), "audio.driver", name.c_str());
+            driver.reset(new_fluid_audio_driver(settings.get(), synth.get()));
+            if (driver) {
+                status.audioDriver = name;
+                break;
+            }
+        }
+        if (driver) {
+            status.state = SynthStatus::State::Playing;
+        } else {
+            status.state = SynthStatus::State::Silent;
+            status.silence = status.triedDrivers.empty() ? SynthStatus::Silence::DriverUnavailable
+                                                         : SynthStatus::Silence::NoAudioDevice;
+            // Rendering into nothing keeps the synth's voices running their course.
+            renderer = std::make_unique<SynthRenderThread>(render, nullptr);
+        }
+    }
+    // One line at most: without a soundfont the audio output does not matter.
+    if (status.soundFont.empty()) {
+        status.state = SynthStatus::State::Silent;
+        status.silence = SynthStatus::Silence::NoSoundFont;
+        std::fputs(kNoSoundFontMessage, stderr);
+    } else if (!driver && config.wavFile.empty()) {
+        std::fputs(kSilentMessage, stderr);
+    }
+    return status;
+}
+
+SynthStatus SynthStatusBoard::Get() const {
+    std::lock_guard lock(mutex_);
+    return status_;
+}
+
+void SynthStatusBoard::Publish(SynthStatus status) {
+    {
+        std::lock_guard lock(mutex_);
+        status_ = std::move(status);
+    }
+    opened_.notify_all();
+}
+
+void SynthStatusBoard::WaitUntilOpen() const {
+    std::unique_lock lock(mutex_);
+    opened_.wait(lock, [this] { return status_.state != SynthStatus::State::Opening; });
+}
+
+SynthOutputDevice::SynthOutputDevice(std::unique_ptr<Engine> engine,
+                                     std::shared_ptr<SynthStatusBoard> board)
+    : board_(std::move(board)), engine_(std::move(engine)) {}
+
+SynthOutputDevice::~SynthOutputDevice() {
+    if (engine_->opener.joinable()) engine_->opener.join();
+}
 
 std::string SynthOutputDevice::FindSoundFont() {
     for (const char* path : kSoundFonts) {
@@ -69,49 +154,25 @@ std::unique_ptr<SynthOutputDevice> SynthOutputDevice::Open(const SynthConfig& co
     if (!settings) return nullptr;
     fluid_settings_setnum(settings, "synth.sample-rate", SynthRenderThread::kSampleRate);
     fluid_settings_setint(settings, "synth.audio-channels", 1);
-    if (!config.audioDriver.empty())
-        fluid_settings_setstr(settings, "audio.driver", config.audioDriver.c_str());
     if (!config.alsaDevice.empty())
         fluid_settings_setstr(settings, "audio.alsa.device", config.alsaDevice.c_str());
     engine->synth.reset(new_fluid_synth(settings));
-    fluid_synth_t* synth = engine->synth.get();
-    if (!synth) return nullptr;
+    if (!engine->synth) return nullptr;
 
-    const std::string font = config.soundFont.empty() ? FindSoundFont() : config.soundFont;
-    const bool hasSoundFont = !font.empty() && fluid_synth_sfload(synth, font.c_str(), 1) >= 0;
-
-    auto render = [synth](std::span<int16_t> stereo) {
-        const int frames = int(stereo.size() / 2);
-        fluid_synth_write_s16(synth, frames, stereo.data(), 0, 2, stereo.data(), 1, 2);
-    };
-    bool silent = false;
-    if (!config.wavFile.empty()) {
-        if (!engine->wav.Open(config.wavFile, SynthRenderThread::kSampleRate, 2))
-            std::fprintf(stderr, "tabulon: cannot write the WAV file %s\n", config.wavFile.c_str());
-        engine->renderer = std::make_unique<SynthRenderThread>(
-            render, engine->wav.IsOpen() ? &engine->wav : nullptr);
-    } else {
-        engine->driver.reset(new_fluid_audio_driver(settings, synth));
-        if (!engine->driver) {
-            silent = true;
-            // Rendering into nothing keeps the synth's voices running their course.
-            engine->renderer = std::make_unique<SynthRenderThread>(render, nullptr);
-        }
-    }
-    // One line at most: without a soundfont the audio output does not matter.
-    if (!hasSoundFont)
-        std::fputs(kNoSoundFontMessage, stderr);
-    else if (silent)
-        std::fputs(kSilentMessage, stderr);
-    const bool audible = engine->driver != nullptr && hasSoundFont;
-    std::unique_ptr<SynthOutputDevice> device(new SynthOutputDevice(std::move(engine)));
-    device->audible_ = audible;
-    device->hasSoundFont_ = hasSoundFont;
-    return device;
+    auto board = std::make_shared<SynthStatusBoard>();
+    Engine& opening = *engine;
+    engine->opener = std::thread([&opening, board, config] {
+        SynthStatus status = opening.Finish(config);
+        opening.open.store(true, std::memory_order_release);
+        board->Publish(std::move(status));
+    });
+    return std::unique_ptr<SynthOutputDevice>(
+        new SynthOutputDevice(std::move(engine), std::move(board)));
 }
 
 SendResult SynthOutputDevice::Send(std::span<const uint8_t> message) {
     if (message.empty()) return SendResult::Sent;
+    if (!engine_->open.load(std::memory_order_acquire)) return SendResult::Busy;
     fluid_synth_t* synth = engine_->synth.get();
     const uint8_t status = message[0];
     if (status == 0xF0) {

@@ -1,22 +1,44 @@
 #pragma once
 // SynthOutputDevice: the built-in synth, FluidSynth with a General MIDI soundfont from the system's
-// sf2 folder. It plays through an audio driver; where no audio output works, or no soundfont is
-// found, it still opens and plays into nothing, after one line on standard error, so playback goes
-// on. With a WAV file set in the library options it records what it plays into that file instead,
-// rendering in real time on its own thread.
+// sf2 folder. Open returns at once; the soundfont is loaded and the audio output opened on a
+// thread of its own, and until that is done the device answers "busy", so that nothing sent to it
+// is lost (a program change before the soundfont is there would be). WaitUntilOpen waits for it.
+//
+// Audio: with no driver chosen it tries PipeWire, PulseAudio, ALSA and SDL2 (those FluidSynth
+// has) until one opens; a chosen driver is tried alone. Where no audio output works, or no
+// soundfont is found, it still plays, into nothing, after one line on standard error, so that
+// playback goes on. With a WAV file set it records what it plays into that file instead,
+// rendering in real time on its own thread. Status() says which of these it is doing.
 
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "midilib/OutputDevice.h"
+#include "midilib/SynthStatus.h"
 
 namespace midilib {
 
 struct SynthConfig {
-    std::string wavFile;      // empty: play through the audio driver
-    std::string audioDriver;  // empty: FluidSynth's default
+    std::string wavFile;      // empty: play through an audio driver
+    std::string audioDriver;  // empty: the automatic order
     std::string alsaDevice;   // for the "alsa" driver; empty: its default
     std::string soundFont;    // empty: the first of the system's GM soundfonts that exists
+};
+
+// The status of one synth, published by its opening thread and read from any thread; shared, so
+// that a waiter needs no lock on the device.
+class SynthStatusBoard {
+  public:
+    SynthStatus Get() const;
+    void Publish(SynthStatus status);
+    void WaitUntilOpen() const;
+
+  private:
+    mutable std::mutex mutex_;
+    mutable std::condition_variable opened_;
+    SynthStatus status_;
 };
 
 class SynthOutputDevice final : public OutputDevice {
@@ -31,19 +53,19 @@ class SynthOutputDevice final : public OutputDevice {
     static std::unique_ptr<SynthOutputDevice> Open(const SynthConfig& config);
     static std::string FindSoundFont();
 
-    ~SynthOutputDevice() override;
+    ~SynthOutputDevice() override;  // waits for the opening to finish
     SendResult Send(std::span<const uint8_t> message) override;
 
-    bool IsAudible() const { return audible_; }
-    bool HasSoundFont() const { return hasSoundFont_; }
+    SynthStatus Status() const { return board_->Get(); }
+    std::shared_ptr<const SynthStatusBoard> Board() const { return board_; }
+    void WaitUntilOpen() const { board_->WaitUntilOpen(); }
 
   private:
     struct Engine;  // FluidSynth's objects, known only to the implementation
-    explicit SynthOutputDevice(std::unique_ptr<Engine> engine);
+    SynthOutputDevice(std::unique_ptr<Engine> engine, std::shared_ptr<SynthStatusBoard> board);
 
+    std::shared_ptr<SynthStatusBoard> board_;
     std::unique_ptr<Engine> engine_;
-    bool audible_ = false;
-    bool hasSoundFont_ = false;
 };
 
 }  // namespace midilib

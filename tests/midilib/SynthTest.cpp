@@ -1,10 +1,12 @@
 // The built-in synth for real: a short chord sequence played by the clock thread into a WAV file,
-// and the silent path where no audio output exists.
+// the audio drivers it tries, and the silent paths where no audio output or soundfont exists.
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -14,7 +16,9 @@
 #include "midi/MessageWindow.h"
 #include "midi/MidiLib.h"
 #include "midilib/LibraryOptions.h"
+#include "midilib/SynthAudioDrivers.h"
 #include "midilib/SynthOutputDevice.h"
+#include "midilib/SynthStatus.h"
 #include "support/TestLoop.h"
 
 namespace midilib {
@@ -41,7 +45,9 @@ std::vector<int16_t> ReadWavSamples(const std::string& path) {
     return samples;
 }
 
-TEST(SynthTest, AChordSequenceIsRecordedAsLongAsItPlayed) {
+// The song is queued and started at once, while the synth may still be loading its soundfont:
+// what it was sent meanwhile waited for it instead of going to a synth without instruments.
+TEST(SynthTest, ASongStartedWhileTheSynthOpensIsRecordedWholeAndAsLongAsItPlayed) {
     if (SynthOutputDevice::FindSoundFont().empty()) GTEST_SKIP() << "no GM soundfont installed";
     const std::string path = ::testing::TempDir() + "/synth_test.wav";
     SetSynthWavFile(path);
@@ -51,12 +57,12 @@ TEST(SynthTest, AChordSequenceIsRecordedAsLongAsItPlayed) {
                          [&](uint32_t message, uint32_t) { done |= message == MSG_SYNC_DONE; });
     const uint32_t sync = OpenSync(0, &window, 0, 1);
     SetTempo(sync, 400000);  // 0.4 s per beat
-    const auto openStart = std::chrono::steady_clock::now();
     const uint32_t out = OpenMidiOut(nullptr, uint16_t(SynthDevice()), sync, 0x33320);
-    const auto opened = std::chrono::steady_clock::now();
     SetSynthWavFile("");
     ASSERT_GT(out, MIDIERR_MAXERR);
-    // C, F and G major, a beat each: 1.2 s, and the done message a beat later.
+    // A program change first (a guitar), then C, F and G major, a beat each: 1.2 s, and the done
+    // message a beat later.
+    PutMidiOut(out, {0, 0xC0, 25, 0, 0});
     const uint8_t chords[3][3] = {{60, 64, 67}, {65, 69, 72}, {67, 71, 74}};
     for (const auto& chord : chords) {
         for (uint8_t note : chord)
@@ -65,7 +71,14 @@ TEST(SynthTest, AChordSequenceIsRecordedAsLongAsItPlayed) {
         for (int i = 1; i < 3; ++i)
             PutMidiOut(out, {0, 0x80, chord[i], 0, 0});
     }
+    const auto started = std::chrono::steady_clock::now();
     StartSync(sync);
+    WaitMidiOutReady(out);
+    const auto ready = std::chrono::steady_clock::now();
+    const auto status = GetMidiOutSynthStatus(out);
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->state, SynthStatus::State::Recording);
+    EXPECT_EQ(status->wavFile, path);
     ASSERT_TRUE(loop.RunUntil([&] { return done; }, 5s));
     const auto closeStart = std::chrono::steady_clock::now();
     CloseMidiOut(out);
@@ -76,9 +89,10 @@ TEST(SynthTest, AChordSequenceIsRecordedAsLongAsItPlayed) {
     std::remove(path.c_str());
     const double seconds = double(samples.size() / 2) / 44100.0;
     const double buffer = 1024.0 / 44100.0;
-    const double shortest = std::chrono::duration<double>(closeStart - opened).count();
-    const double longest = std::chrono::duration<double>(closed - openStart).count();
-    EXPECT_GE(seconds, 1.6);  // the song and its final beat
+    const double shortest = std::chrono::duration<double>(closeStart - ready).count();
+    const double longest = std::chrono::duration<double>(closed - ready).count();
+    // The song and its final beat, less what the clock played before the recording began.
+    EXPECT_GE(seconds + std::chrono::duration<double>(ready - started).count(), 1.6);
     EXPECT_GE(seconds, shortest - buffer);
     EXPECT_LE(seconds, longest + buffer);
 
@@ -89,23 +103,34 @@ TEST(SynthTest, AChordSequenceIsRecordedAsLongAsItPlayed) {
     EXPECT_GT(peak, 1000);
 }
 
-TEST(SynthTest, WithoutAudioOutputItOpensAndSaysSoOnce) {
+TEST(SynthTest, AChosenDriverThatFailsIsTriedAloneAndTheSynthSaysOnceThatItIsSilent) {
     SetSynthAudioDriver("alsa", "hw:97");  // a card that does not exist
     ::testing::internal::CaptureStderr();
     const uint32_t out = OpenMidiOut(nullptr, uint16_t(SynthDevice()), 0, 0x33320);
+    WaitMidiOutReady(out);
+    const auto status = GetMidiOutSynthStatus(out);
     PutMidiOut(out, {0, 0x90, 60, 100, 0});
     CloseMidiOut(out);
     const std::string err = ::testing::internal::GetCapturedStderr();
     SetSynthAudioDriver("");
     EXPECT_GT(out, MIDIERR_MAXERR);
-    EXPECT_EQ(err, SynthOutputDevice::kSilentMessage);
+    ASSERT_TRUE(status);
+    if (!status->soundFont.empty()) {
+        EXPECT_EQ(status->state, SynthStatus::State::Silent);
+        EXPECT_EQ(status->silence, SynthStatus::Silence::NoAudioDevice);
+        EXPECT_EQ(status->triedDrivers, std::vector<std::string>{"alsa"});
+        EXPECT_EQ(err, SynthOutputDevice::kSilentMessage);
+    }
 }
 
-TEST(SynthTest, AMissingSoundFontGivesOneLineAndTheDeviceStillTakesEvents) {
+TEST(SynthTest, AMissingSoundFontGivesOneLineAndTheOpenedDeviceStillTakesEvents) {
     ::testing::internal::CaptureStderr();
     auto synth = SynthOutputDevice::Open({"", "alsa", "hw:97", "/nonexistent/none.sf2"});
     ASSERT_NE(synth, nullptr);
-    EXPECT_FALSE(synth->HasSoundFont());
+    synth->WaitUntilOpen();
+    EXPECT_EQ(synth->Status().state, SynthStatus::State::Silent);
+    EXPECT_EQ(synth->Status().silence, SynthStatus::Silence::NoSoundFont);
+    EXPECT_EQ(synth->Status().soundFont, "");
     const uint8_t noteOn[3] = {0x90, 60, 100};
     EXPECT_EQ(synth->Send(noteOn), SendResult::Sent);
     synth.reset();
@@ -117,13 +142,77 @@ TEST(SynthTest, TheAlsaNullDeviceGivesARealTimePathWithoutComplaint) {
     SetSynthAudioDriver("alsa", "null");
     ::testing::internal::CaptureStderr();
     const uint32_t out = OpenMidiOut(nullptr, uint16_t(SynthDevice()), 0, 0x33320);
+    WaitMidiOutReady(out);
+    const auto status = GetMidiOutSynthStatus(out);
     PutMidiOut(out, {0, 0x90, 60, 100, 0});
     std::this_thread::sleep_for(50ms);
     CloseMidiOut(out);
     const std::string err = ::testing::internal::GetCapturedStderr();
     SetSynthAudioDriver("");
     EXPECT_GT(out, MIDIERR_MAXERR);
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->state, SynthStatus::State::Playing);
+    EXPECT_EQ(status->audioDriver, "alsa");
     EXPECT_EQ(err, "");
+}
+
+// SDL's dummy output stands for a desktop where only SDL2 reaches the sound: without a sound card
+// or a PulseAudio server the synth goes down the order until SDL2 opens.
+TEST(SynthTest, WithNoDriverChosenTheSynthTriesTheDriversInOrderUntilOneOpens) {
+    if (SynthOutputDevice::FindSoundFont().empty()) GTEST_SKIP() << "no GM soundfont installed";
+    const std::vector<std::string> available = synth_audio::Available();
+    if (std::find(available.begin(), available.end(), "sdl2") == available.end())
+        GTEST_SKIP() << "this FluidSynth has no SDL2 driver";
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    SetSynthAudioDriver("", std::filesystem::exists("/dev/snd") ? "hw:97" : "");
+    const uint32_t out = OpenMidiOut(nullptr, uint16_t(SynthDevice()), 0, 0x33320);
+    WaitMidiOutReady(out);
+    const auto status = GetMidiOutSynthStatus(out);
+    CloseMidiOut(out);
+    SetSynthAudioDriver("");
+    ::unsetenv("SDL_AUDIODRIVER");
+
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->state, SynthStatus::State::Playing);
+    const std::vector<std::string> order = synth_audio::ToTry("", available);
+    ASSERT_FALSE(status->triedDrivers.empty());
+    ASSERT_LE(status->triedDrivers.size(), order.size());
+    EXPECT_TRUE(std::equal(status->triedDrivers.begin(), status->triedDrivers.end(), order.begin()))
+        << "tried in the automatic order";
+    EXPECT_EQ(status->audioDriver, status->triedDrivers.back()) << "the first that opened plays";
+    const bool pulseServer =
+        std::getenv("PULSE_SERVER") ||
+        (std::getenv("XDG_RUNTIME_DIR") &&
+         std::filesystem::exists(std::string(std::getenv("XDG_RUNTIME_DIR")) + "/pulse/native"));
+    if (!pulseServer) {
+        EXPECT_EQ(status->audioDriver, "sdl2");
+    }
+}
+
+TEST(SynthTest, TheAutomaticOrderSkipsWhatFluidSynthLacksAndAChosenDriverIsTriedAlone) {
+    using synth_audio::ToTry;
+    const std::vector<std::string> all = {"pipewire", "pulseaudio", "alsa", "sdl2", "jack"};
+    EXPECT_EQ(ToTry("", all), (std::vector<std::string>{"pipewire", "pulseaudio", "alsa", "sdl2"}));
+    EXPECT_EQ(ToTry("", {"jack", "sdl2", "alsa", "pulseaudio"}),
+              (std::vector<std::string>{"pulseaudio", "alsa", "sdl2"}));
+    EXPECT_EQ(ToTry("jack", all), std::vector<std::string>{"jack"});
+    EXPECT_EQ(ToTry("pipewire", {"alsa"}), std::vector<std::string>{});
+
+    // This machine's FluidSynth: the automatic order first, never the file writer.
+    const std::vector<std::string> available = synth_audio::Available();
+    EXPECT_EQ(std::count(available.begin(), available.end(), "file"), 0);
+    const std::vector<std::string> automatic = ToTry("", available);
+    EXPECT_TRUE(std::equal(automatic.begin(), automatic.end(), available.begin()));
+}
+
+TEST(SynthTest, OnlyTheBuiltInSynthHasASynthStatusAndOtherDevicesAreReadyAtOnce) {
+    const uint32_t out = OpenMidiOut(nullptr, uint16_t(SynthDevice() - 1), 0, 0x33320);
+    ASSERT_GT(out, MIDIERR_MAXERR);
+    WaitMidiOutReady(out);
+    EXPECT_FALSE(GetMidiOutSynthStatus(out));
+    CloseMidiOut(out);
+    EXPECT_FALSE(GetMidiOutSynthStatus(out));
+    WaitMidiOutReady(out);  // an unknown handle: nothing to wait for
 }
 
 }  // namespace
