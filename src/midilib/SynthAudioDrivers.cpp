@@ -56,8 +56,8 @@ std::vector<std::string> ToTry(const std::string& chosen,
 
 void Prepare(std::string_view driver) {
     if (driver == "sdl2") {
-        // Counted by SDL: each attempt takes its own reference, which FluidSynth's SDL2 driver
-        // may give back when it closes.
+        // Counted by SDL: each attempt takes a reference of its own, given back by Release (a
+        // surplus release, should FluidSynth give one back itself, does nothing).
         if (auto init = Symbol<int (*)(unsigned)>("SDL_InitSubSystem")) init(kSdlInitAudio);
     } else if (driver == "pipewire") {
         static std::once_flag once;
@@ -65,6 +65,12 @@ void Prepare(std::string_view driver) {
             if (auto init = Symbol<void (*)(int*, char***)>("pw_init")) init(nullptr, nullptr);
         });
     }
+}
+
+void Release(std::string_view driver) {
+    // PipeWire stays initialised for the whole run, as pw_init is meant to be used.
+    if (driver == "sdl2")
+        if (auto quit = Symbol<void (*)(unsigned)>("SDL_QuitSubSystem")) quit(kSdlInitAudio);
 }
 
 }  // namespace midilib::synth_audio

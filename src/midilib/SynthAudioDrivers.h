@@ -9,6 +9,7 @@
 //  - Prepare: PipeWire and SDL2 open only once the program has initialised their libraries
 //    (FluidSynth leaves that to the application); this does it for the one driver about to be
 //    tried, through the libraries FluidSynth itself loaded. Harmless for the other drivers.
+//    Release gives back what Prepare took, once the driver has failed to open or been deleted.
 
 #include <string>
 #include <string_view>
@@ -22,5 +23,6 @@ std::vector<std::string> Available();
 std::vector<std::string> ToTry(const std::string& chosen,
                                const std::vector<std::string>& available);
 void Prepare(std::string_view driver);
+void Release(std::string_view driver);
 
 }  // namespace midilib::synth_audio

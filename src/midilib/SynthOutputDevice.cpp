@@ -49,6 +49,11 @@ struct SynthOutputDevice::Engine {
     FluidPtr<fluid_settings_t, delete_fluid_settings> settings;
     FluidPtr<fluid_synth_t, delete_fluid_synth> synth;
     WavWriter wav;
+    // What the audio driver's library was given before the driver opened; given back after it.
+    struct PreparedAudio {
+        std::string driver;
+        ~PreparedAudio() { synth_audio::Release(driver); }
+    } prepared;
     FluidPtr<fluid_audio_driver_t, delete_fluid_audio_driver> driver;
     std::unique_ptr<SynthRenderThread> renderer;
     std::atomic<bool> open{false};  // set once the opening thread is done with everything above
@@ -86,9 +91,10 @@ SynthStatus SynthOutputDevice::Engine::Finish(const SynthConfig& config) {
             fluid_settings_setstr(settings.get(), "audio.driver", name.c_str());
             driver.reset(new_fluid_audio_driver(settings.get(), synth.get()));
             if (driver) {
-                status.audioDriver = name;
+                status.audioDriver = prepared.driver = name;
                 break;
             }
+            synth_audio::Release(name);
         }
         if (driver) {
             status.state = SynthStatus::State::Playing;
