@@ -1,6 +1,7 @@
 // The device list as the device menu sees it, test devices in its place, and the WAV writer.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -56,7 +57,9 @@ TEST(DeviceTest, TestDevicesReplaceTheListAndLongDescriptionsAreCut) {
 }
 
 TEST(DeviceTest, WavFilesCarryTheirSizesAfterClose) {
-    const std::string path = ::testing::TempDir() + "/wav_writer_test.wav";
+    // Per process: the same test of another checkout may run at the same time.
+    const std::string path =
+        ::testing::TempDir() + "/wav_writer_test_" + std::to_string(::getpid()) + ".wav";
     {
         WavWriter wav;
         ASSERT_TRUE(wav.Open(path, 44100, 2));

@@ -2,6 +2,7 @@
 // the audio drivers it tries, and the silent paths where no audio output or soundfont exists.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -49,7 +50,9 @@ std::vector<int16_t> ReadWavSamples(const std::string& path) {
 // what it was sent meanwhile waited for it instead of going to a synth without instruments.
 TEST(SynthTest, ASongStartedWhileTheSynthOpensIsRecordedWholeAndAsLongAsItPlayed) {
     if (SynthOutputDevice::FindSoundFont().empty()) GTEST_SKIP() << "no GM soundfont installed";
-    const std::string path = ::testing::TempDir() + "/synth_test.wav";
+    // Per process: the same test of another checkout may run at the same time.
+    const std::string path =
+        ::testing::TempDir() + "/synth_test_" + std::to_string(::getpid()) + ".wav";
     SetSynthWavFile(path);
     TestLoop loop;
     bool done = false;
