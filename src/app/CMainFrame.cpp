@@ -6,8 +6,10 @@
 #include "Misc/ChordDictionary.h"
 #include "app/CTabulonView.h"
 #include "framework/CDocument.h"
+#include "framework/CMenu.h"
 #include "res/MainFrameResources.h"
 #include "res/Resource.h"
+#include "settings/ChordOptionsStore.h"
 #include "settings/UserSettings.h"
 
 namespace {
@@ -40,12 +42,22 @@ int CMainFrame::OnCreate() {
     BuildChordDictionary();
     UserSettings.ResetTrackSettings();
     UserSettings.logFileName = DefaultLogFileName();
+    UserSettings.chordOptions = LoadChordOptions();
 
     if (CFrameWnd::OnCreate() == -1) return -1;
     // Menu items without a handler (the device items among them) stay enabled.
     m_bAutoMenuEnable = false;
     if (!toolBar.Create(this, AFX_IDW_TOOLBAR) || !toolBar.LoadToolBar(MainToolBarButtons()))
         return -1;
+    toolBar.addSeparator();
+    toolBar.LoadToolBar(ChordsToolBarButtons());
+    // After the device menu that the view has inserted before Help.
+    CMenu chords;
+    chords.CreateMenu();
+    chords.AppendTable(ChordsMenuTable());
+    CMenu* menuBar = GetMenu();
+    menuBar->InsertMenu(static_cast<unsigned>(menuBar->GetMenuItemCount() - 1),
+                        MF_BYPOSITION | MF_POPUP, chords, ChordsMenuLabel());
     return 0;
 }
 
@@ -66,6 +78,23 @@ const CommandMap* CMainFrame::GetCommandMap() const {
         {ID_TOOLBAR_MONITOR_CHANNELS, &CMainFrame::OnMonitorChannels},
         {ID_MONITOR_TRACKS, &CMainFrame::OnMonitorTracks},
         {ID_TOOLBAR_MONITOR_TRACKS, &CMainFrame::OnMonitorTracks},
+        {ID_CHORDS_GUITARIST_VIEW, &CMainFrame::OnGuitaristView,
+         &CMainFrame::OnUpdateGuitaristView},
+        {ID_TOOLBAR_GUITARIST_VIEW, &CMainFrame::OnGuitaristView,
+         &CMainFrame::OnUpdateGuitaristView},
+        {ID_CHORDS_LARGE_VIEW, &CMainFrame::OnLargeView, &CMainFrame::OnUpdateLargeView},
+        {ID_CHORDS_ALL_FINGERINGS, &CMainFrame::OnAllFingerings,
+         &CMainFrame::OnUpdateAllFingerings},
+        {ID_CHORDS_STEADY, &CMainFrame::OnSteadyChords, &CMainFrame::OnUpdateSteadyChords},
+        {ID_CHORDS_GUITAR_NAMES, &CMainFrame::OnGuitarNames, &CMainFrame::OnUpdateGuitarNames},
+        {ID_CHORDS_MORE_TYPES, &CMainFrame::OnMoreTypes, &CMainFrame::OnUpdateMoreTypes},
+        {ID_CHORDS_MIN_LENGTH_OFF, &CMainFrame::OnMinLengthOff, &CMainFrame::OnUpdateMinLength},
+        {ID_CHORDS_MIN_LENGTH_HALF_BEAT, &CMainFrame::OnMinLengthHalfBeat,
+         &CMainFrame::OnUpdateMinLength},
+        {ID_CHORDS_MIN_LENGTH_BEAT, &CMainFrame::OnMinLengthBeat, &CMainFrame::OnUpdateMinLength},
+        {ID_CHORDS_MIN_LENGTH_TWO_BEATS, &CMainFrame::OnMinLengthTwoBeats,
+         &CMainFrame::OnUpdateMinLength},
+        {ID_CHORDS_MIN_LENGTH_BAR, &CMainFrame::OnMinLengthBar, &CMainFrame::OnUpdateMinLength},
     });
     return &map;
 }

@@ -5,7 +5,9 @@
 // before the base creation makes the view. Logging starts disabled.
 //
 // Its command table carries the settings commands; their handlers are defined with the settings
-// dialogs (settings/SettingsCommands.cpp). Every beat of the clock updates the views of the
+// dialogs (settings/SettingsCommands.cpp). It also carries the "&Chords" menu of the guitarist's
+// options, which it inserts after the device menu and loads from the last run, and their toolbar
+// button after the designed ten. Every beat of the clock updates the views of the
 // active document; the end of a play lets the view report a device that failed during it.
 // Members are destroyed toolbar first, then the clock (which stops and closes it), then the base
 // frame.
@@ -15,6 +17,7 @@
 #include "app/CPlaybackClock.h"
 #include "framework/CFrameWnd.h"
 #include "framework/CToolBar.h"
+#include "settings/ChordOptions.h"
 
 class CCmdUI;
 
@@ -35,6 +38,28 @@ class CMainFrame : public CFrameWnd {
     void OnLogging();
     void OnMonitorChannels();
     void OnMonitorTracks();
+
+    // The guitarist's chord options (app/ChordOptionsCommands.cpp).
+    void OnGuitaristView();
+    void OnUpdateGuitaristView(CCmdUI* cmdUI);
+    void OnLargeView();
+    void OnUpdateLargeView(CCmdUI* cmdUI);
+    void OnAllFingerings();
+    void OnUpdateAllFingerings(CCmdUI* cmdUI);
+    void OnSteadyChords();
+    void OnUpdateSteadyChords(CCmdUI* cmdUI);
+    void OnGuitarNames();
+    void OnUpdateGuitarNames(CCmdUI* cmdUI);
+    void OnMoreTypes();
+    void OnUpdateMoreTypes(CCmdUI* cmdUI);
+    void OnMinLengthOff();
+    void OnMinLengthHalfBeat();
+    void OnMinLengthBeat();
+    void OnMinLengthTwoBeats();
+    void OnMinLengthBar();
+    void OnUpdateMinLength(CCmdUI* cmdUI);
+    // Puts `options` in force: kept for the next run, the chords found again, the view redrawn.
+    void ApplyChordOptions(const ChordOptions& options);
 
     CPlaybackClock clock;
     CToolBar toolBar;

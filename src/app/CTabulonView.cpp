@@ -43,7 +43,7 @@ bool CTabulonView::OnCmdMsg(unsigned id, int code, CCmdUI* cmdUI) {
 }
 
 void CTabulonView::OnDraw(CDC& dc) {
-    if (sync) DrawChordDisplay(dc, *sync);
+    if (sync) DrawChordDisplay(dc, *sync, QSizeF(size()));
 }
 
 void CTabulonView::WaitForOutputDevice() const {

@@ -1,10 +1,14 @@
 #include "app/ChordDisplay.h"
 
+#include <QPainter>
 #include <QString>
+#include <vector>
 
 #include "Misc/ChordDiagram.h"
 #include "Misc/LogStream.h"
 #include "Misc/LogText.h"
+#include "app/GuitaristView.h"
+#include "app/ShownChord.h"
 #include "framework/CBrush.h"
 #include "framework/CDC.h"
 #include "midi/CMidiSync.h"
@@ -50,6 +54,43 @@ StringMark MarkOf(const Fingering& f, int s) {
     return mark;
 }
 
+// The designed slots. With a chord in force it fills slot 0 and the entries after it the other
+// slots; before the first chord slot 0 keeps its label over the empty grid and the first entry
+// is "Current/Next".
+void DrawSlots(CDC& dc, std::size_t cur, bool inForce) {
+    for (int i = 0; i < kSlotCount && cur != ChordTimeline::npos; ++i) {
+        const int x = kFirstSlotX + kSlotDistance * i;
+        dc.TextOut(x, kLabelY, QString::fromLatin1(SlotLabel(i)));
+        if (i == 0 && !inForce) continue;
+        const ChordEvent& entry = chordTimeline[cur];
+        ShownChord shown;
+        ShowChord(entry, UserSettings.chordOptions, shown);
+        DrawChordDiagram(dc, x, kDiagramTopY, shown.shape ? &shown.shape->fingering : nullptr,
+                         &shown.title, entry.time, shown.shape && shown.shape->derived);
+        cur = chordTimeline.Next(cur);
+    }
+}
+
+// The view to play from, below the header: `inForce` (or none) and the three entries from `next`.
+void DrawLargeView(CDC& dc, const ClockReading& clock, QSizeF size, std::size_t inForce,
+                   std::size_t next) {
+    const ChordOptions& options = UserSettings.chordOptions;
+    ShownChord current;
+    const bool haveCurrent =
+        inForce != ChordTimeline::npos && ShowChord(chordTimeline[inForce], options, current);
+    std::vector<UpcomingChord> upcoming;
+    const double ticksPerBeat = clock.ticksPerBeat > 0 ? clock.ticksPerBeat : 1;
+    for (std::size_t k = next; k != ChordTimeline::npos && upcoming.size() < 3;
+         k = chordTimeline.Next(k)) {
+        UpcomingChord chord;
+        if (!ShowChord(chordTimeline[k], options, chord.chord)) continue;
+        chord.beatsUntil = (double(chordTimeline[k].time) - double(clock.position)) / ticksPerBeat;
+        upcoming.push_back(chord);
+    }
+    const QRectF area(0, kLargeViewTop, size.width(), size.height() - kLargeViewTop);
+    DrawGuitaristView(dc.Painter(), area, haveCurrent ? &current : nullptr, upcoming);
+}
+
 }  // namespace
 
 void ResetChordDisplayCursor() {
@@ -57,22 +98,8 @@ void ResetChordDisplayCursor() {
     chordDisplayState.cursorGeneration = chordTimeline.Generation();
 }
 
-bool ChordTitle(Chord chord, QString& title, const Fingering*& fingering) {
-    const char* abbreviation = nullptr;
-    const char* name = nullptr;
-    const FingeringList* fingerings = nullptr;
-    const char* root = nullptr;
-    if (!LookupChord(chord, abbreviation, name, fingerings, root)) return false;
-    title = QString::fromUtf8(root ? root : "");
-    if (name) title += QLatin1Char(' ') + QString::fromUtf8(name);
-    if (abbreviation)
-        title += QStringLiteral(" (") + QString::fromUtf8(abbreviation) + QLatin1Char(')');
-    fingering = fingerings && !fingerings->empty() ? &fingerings->front() : nullptr;
-    return true;
-}
-
 void DrawChordDiagram(CDC& dc, int x, int y, const Fingering* fingering, const QString* title,
-                      uint32_t position) {
+                      uint32_t position, bool derived) {
     int rows = kMinRows;
     if (fingering) {
         for (int fret : fingering->frets)
@@ -92,9 +119,10 @@ void DrawChordDiagram(CDC& dc, int x, int y, const Fingering* fingering, const Q
     }
 
     CBrush dotBrush;
-    dotBrush.CreateSolidBrush(kDotColor);
+    const COLORREF dotColor = derived ? kDerivedDotColor : kDotColor;
+    dotBrush.CreateSolidBrush(dotColor);
     CBrush* previousBrush = dc.SelectObject(&dotBrush);
-    const COLORREF previousBk = dc.SetBkColor(kDotColor);
+    const COLORREF previousBk = dc.SetBkColor(dotColor);
     const COLORREF previousText = dc.SetTextColor(kMarkTextColor);
     if (fingering) {
         for (int s = 0; s < kStrings; ++s) {
@@ -119,13 +147,18 @@ void DrawChordDiagram(CDC& dc, int x, int y, const Fingering* fingering, const Q
                    QString::asprintf("Position = %d", static_cast<int>(position)));
 }
 
-void DrawChordDisplay(CDC& dc, const CBeatSync& clock) {
-    DrawChordDisplay(dc, ClockReading{clock.beatCount, clock.GetPosition(kPositionSelector)});
+void DrawChordDisplay(CDC& dc, const CBeatSync& clock, QSizeF area) {
+    DrawChordDisplay(
+        dc,
+        ClockReading{clock.beatCount, clock.GetPosition(kPositionSelector), clock.GetResolution()},
+        area);
 }
 
-void DrawChordDisplay(CDC& dc, const ClockReading& clock) {
+void DrawChordDisplay(CDC& dc, const ClockReading& clock, QSizeF area) {
+    const ChordOptions& options = UserSettings.chordOptions;
     const QString emptyTitle;
-    DrawChordDiagram(dc, kFirstSlotX, kDiagramTopY, nullptr, &emptyTitle, 0);
+    if (!options.largeView)
+        DrawChordDiagram(dc, kFirstSlotX, kDiagramTopY, nullptr, &emptyTitle, 0);
 
     const uint32_t pos = clock.position;
     DisplayState& state = chordDisplayState;
@@ -157,19 +190,11 @@ void DrawChordDisplay(CDC& dc, const ClockReading& clock) {
     const bool inForce = cur != ChordTimeline::npos && chordTimeline[cur].time <= pos;
     if (inForce) state.firstChordReached = true;
 
-    // With a chord in force it fills slot 0 and the entries after it the other slots; before the
-    // first chord slot 0 keeps its label over the empty grid and the first entry is "Current/Next".
-    for (int i = 0; i < kSlotCount && cur != ChordTimeline::npos; ++i) {
-        const int x = kFirstSlotX + kSlotDistance * i;
-        dc.TextOut(x, kLabelY, QString::fromLatin1(SlotLabel(i)));
-        if (i == 0 && !inForce) continue;
-        const ChordEvent& entry = chordTimeline[cur];
-        QString title;
-        const Fingering* fingering = nullptr;
-        ChordTitle(entry.chord, title, fingering);
-        DrawChordDiagram(dc, x, kDiagramTopY, fingering, &title, entry.time);
-        cur = chordTimeline.Next(cur);
-    }
+    if (options.largeView)
+        DrawLargeView(dc, clock, area.isEmpty() ? QSizeF(dc.Painter().window().size()) : area,
+                      inForce ? cur : ChordTimeline::npos, inForce ? chordTimeline.Next(cur) : cur);
+    else
+        DrawSlots(dc, cur, inForce);
 
     dc.TextOut(
         kHeaderX, kHeaderY,

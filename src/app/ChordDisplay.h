@@ -24,7 +24,12 @@
 // white finger mark on each fretted string, "X" or "O" 20 pixels above the nut for strings that
 // are not played or may be left out, then the title and, for a position other than 0,
 // "Position = <ticks>" under the grid.
+//
+// With the guitarist's options (UserSettings.chordOptions) the titles and shapes are those of
+// ShownChord.h (a derived shape's dots lighter); with largeView the slots give way to the view to
+// play from (GuitaristView.h) under the header, which shows the chord in force and the next three.
 
+#include <QSizeF>
 #include <cstddef>
 #include <cstdint>
 
@@ -52,6 +57,10 @@ constexpr int kHeaderX = 10;
 constexpr int kHeaderY = 10;
 constexpr COLORREF kDotColor = 0x00CB2C1F;
 constexpr COLORREF kMarkTextColor = 0x00FFFFFF;
+// Dots of a derived shape (a chord without a built-in fingering, with allFingerings).
+constexpr COLORREF kDerivedDotColor = 0x00E8927C;
+// The view to play from starts below the header.
+constexpr int kLargeViewTop = 30;
 
 // The state kept between paints.
 struct DisplayState {
@@ -72,17 +81,15 @@ void ResetChordDisplayCursor();
 struct ClockReading {
     int32_t beatCount = 0;
     uint32_t position = 0;  // ticks
+    uint16_t ticksPerBeat = 480;
 };
 
-// Paints the whole display for `clock`'s beat count and position.
-void DrawChordDisplay(CDC& dc, const CBeatSync& clock);
-void DrawChordDisplay(CDC& dc, const ClockReading& clock);
+// Paints the whole display for `clock`'s beat count and position. `area` is the size of the
+// surface in logical pixels (what the view to play from scales to); empty means the painter's.
+void DrawChordDisplay(CDC& dc, const CBeatSync& clock, QSizeF area = {});
+void DrawChordDisplay(CDC& dc, const ClockReading& clock, QSizeF area = {});
 
-// One diagram; `fingering` may be null, `title` null or empty, position 0 draws no position line.
+// One diagram; `fingering` may be null, `title` null or empty, position 0 draws no position line;
+// a derived fingering's dots are lighter.
 void DrawChordDiagram(CDC& dc, int x, int y, const Fingering* fingering, const QString* title,
-                      uint32_t position);
-
-// "C Major", "A minor (m)": the root, a space and the name, then " (" abbreviation ")", each part
-// only when the type has it. Returns false (title untouched) for a set the dictionary lacks;
-// `fingering` receives the first fingering for that root, or null.
-bool ChordTitle(Chord chord, QString& title, const Fingering*& fingering);
+                      uint32_t position, bool derived = false);

@@ -36,6 +36,32 @@ std::vector<MenuItem> MainMenuTable() {
     };
 }
 
+QString ChordsMenuLabel() {
+    return QStringLiteral("&Chords");
+}
+
+std::vector<MenuItem> ChordsMenuTable() {
+    using M = MenuItem;
+    return {
+        M::Command(ID_CHORDS_GUITARIST_VIEW, "&Guitarist View"),
+        M::Separator(),
+        M::Command(ID_CHORDS_LARGE_VIEW, "&Large Chord View"),
+        M::Command(ID_CHORDS_ALL_FINGERINGS, "&Fingering for Every Chord"),
+        M::Command(ID_CHORDS_STEADY, "&Steadier Chords (Strums, No Drums)"),
+        M::Popup("&Minimum Chord Length", {M::Command(ID_CHORDS_MIN_LENGTH_OFF, "&Off"),
+                                           M::Command(ID_CHORDS_MIN_LENGTH_HALF_BEAT, "&1/2 Beat"),
+                                           M::Command(ID_CHORDS_MIN_LENGTH_BEAT, "1 &Beat"),
+                                           M::Command(ID_CHORDS_MIN_LENGTH_TWO_BEATS, "&2 Beats"),
+                                           M::Command(ID_CHORDS_MIN_LENGTH_BAR, "1 Ba&r")}),
+        M::Command(ID_CHORDS_GUITAR_NAMES, "Guitarist &Names (Am7, D/F#, Bb)"),
+        M::Command(ID_CHORDS_MORE_TYPES, "&More Chord Types"),
+    };
+}
+
+std::vector<ToolBarButton> ChordsToolBarButtons() {
+    return {{ID_TOOLBAR_GUITARIST_VIEW, ":/toolbar/guitarist.svg", "Guitarist View"}};
+}
+
 std::vector<Accelerator> MainAcceleratorTable() {
     return {
         {"Ctrl+N", ID_FILE_NEW},      {"Ctrl+O", ID_FILE_OPEN},   {"Ctrl+P", ID_PLAY_START},

@@ -25,6 +25,13 @@ QString MainDocumentString();
 // Menu 128 with its popups; the device menu is inserted by the view at run time.
 std::vector<MenuItem> MainMenuTable();
 
+// The "&Chords" menu of the guitarist's options, which the frame inserts after the device menu.
+QString ChordsMenuLabel();
+std::vector<MenuItem> ChordsMenuTable();
+
+// The Guitarist View button, after the designed ten and a separator.
+std::vector<ToolBarButton> ChordsToolBarButtons();
+
 // Accelerators 128.
 std::vector<Accelerator> MainAcceleratorTable();
 

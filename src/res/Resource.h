@@ -46,6 +46,20 @@ constexpr unsigned ID_TOOLBAR_MONITOR_TRACKS = 32821;
 constexpr unsigned ID_TOOLBAR_MUTE = 32822;
 constexpr unsigned ID_TOOLBAR_TRANSPOSE = 32824;
 
+// Chords menu (the guitarist's options) and its toolbar button
+constexpr unsigned ID_CHORDS_GUITARIST_VIEW = 32900;
+constexpr unsigned ID_CHORDS_LARGE_VIEW = 32901;
+constexpr unsigned ID_CHORDS_ALL_FINGERINGS = 32902;
+constexpr unsigned ID_CHORDS_STEADY = 32903;
+constexpr unsigned ID_CHORDS_GUITAR_NAMES = 32904;
+constexpr unsigned ID_CHORDS_MORE_TYPES = 32905;
+constexpr unsigned ID_CHORDS_MIN_LENGTH_OFF = 32906;
+constexpr unsigned ID_CHORDS_MIN_LENGTH_HALF_BEAT = 32907;
+constexpr unsigned ID_CHORDS_MIN_LENGTH_BEAT = 32908;
+constexpr unsigned ID_CHORDS_MIN_LENGTH_TWO_BEATS = 32909;
+constexpr unsigned ID_CHORDS_MIN_LENGTH_BAR = 32910;
+constexpr unsigned ID_TOOLBAR_GUITARIST_VIEW = 32911;
+
 // Output device menu: device items from here on
 constexpr unsigned ID_OUTPUT_DEVICE_FIRST = 201;
 

@@ -9,6 +9,8 @@
 #include "Misc/ChordDictionary.h"
 #include "Misc/LogStream.h"
 #include "app/ChordDisplay.h"
+#include "app/GuitaristView.h"
+#include "app/ShownChord.h"
 #include "framework/CDC.h"
 #include "midi/CMidiSync.h"
 #include "support/TestLoop.h"
@@ -203,19 +205,93 @@ TEST_F(ChordDisplayTest, SlotZeroShowsTheChordInForceWhereverThePaintLands) {
     EXPECT_TRUE(dot(1, 4, 3));
 }
 
-TEST_F(ChordDisplayTest, TitlesNameRootTypeAndAbbreviation) {
-    QString title;
-    const Fingering* fingering = nullptr;
-    ASSERT_TRUE(ChordTitle(Chord(0x211), title, fingering));
-    EXPECT_EQ(title, "A minor (min)");
-    EXPECT_NE(fingering, nullptr);
-    ASSERT_TRUE(ChordTitle(Chord(0x091), title, fingering));
-    EXPECT_EQ(title, "C major ()");
-    ASSERT_NE(fingering, nullptr);
-    EXPECT_EQ(fingering->frets[0], 3);
-    QString untouched = "kept";
-    EXPECT_FALSE(ChordTitle(Chord(0x003), untouched, fingering));
-    EXPECT_EQ(untouched, "kept");
+// The designed titles, and what the options change in them and in the shapes.
+TEST_F(ChordDisplayTest, TitlesAndShapesFollowTheOptions) {
+    ShownChord shown;
+    ChordOptions off;
+    ASSERT_TRUE(ShowChord(ChordEvent{0, Chord(0x211)}, off, shown));
+    EXPECT_EQ(shown.title, "A minor (min)");
+    ASSERT_TRUE(ShowChord(ChordEvent{0, Chord(0x091)}, off, shown));
+    EXPECT_EQ(shown.title, "C major ()");
+    ASSERT_TRUE(shown.shape);
+    EXPECT_EQ(shown.shape->fingering.frets[0], 3) << "the dictionary's first fingering";
+    ASSERT_TRUE(ShowChord(ChordEvent{0, Chord(0x245)}, off, shown));  // D F# A C
+    EXPECT_EQ(shown.title, "D seventh (7)");
+    EXPECT_FALSE(shown.shape) << "designed: a bare grid";
+    EXPECT_FALSE(ShowChord(ChordEvent{0, Chord(0x003)}, off, shown));
+
+    ChordOptions guitarist = ChordOptions::Guitarist();
+    ASSERT_TRUE(ShowChord(ChordEvent{0, Chord(0x245)}, guitarist, shown));
+    EXPECT_EQ(shown.name, "D7");
+    EXPECT_EQ(shown.title, "D seventh (D7)");
+    ASSERT_TRUE(shown.shape);
+    EXPECT_TRUE(shown.shape->derived);
+    ASSERT_TRUE(ShowChord(ChordEvent{0, Chord(0x249)}, guitarist, shown));
+    EXPECT_EQ(shown.name, "Cdim7");
+
+    // A derived shape is drawn in the lighter blue.
+    Render(
+        [&](CDC& dc) { DrawChordDiagram(dc, 40, 100, &shown.shape->fingering, nullptr, 0, true); });
+    EXPECT_EQ(Count(image.rect(), kDot), 0);
+    EXPECT_GT(Count(image.rect(), CDC::ToQColor(chord_display::kDerivedDotColor).rgb()), 0);
+}
+
+// The view to play from: the chord in force large, the next ones beside it, all scaled to the
+// area; a shape high on the neck gets its base fret, which no dot covers.
+TEST_F(ChordDisplayTest, TheViewToPlayFromScalesWithTheWindow) {
+    UserSettings.chordOptions = ChordOptions::Guitarist();
+    chordTimeline.Clear();
+    chordTimeline.Append(0, Chord(0x091));    // C
+    chordTimeline.Append(960, Chord(0x224));  // D minor: built-in 5 5 7 7 6 5
+    ResetChordDisplayCursor();
+    auto dots = [&](const QImage& picture, QRect r) {
+        int n = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                if (picture.pixel(x, y) == kDot) ++n;
+        return n;
+    };
+    auto paint = [&](QImage& picture, uint32_t position) {
+        picture.fill(Qt::white);
+        QPainter painter(&picture);
+        CDC dc(painter);
+        DrawChordDisplay(dc, ClockReading{0, position, 480}, picture.deviceIndependentSize());
+    };
+    QImage small(400, 300, QImage::Format_RGB32);
+    QImage large(1200, 900, QImage::Format_RGB32);
+    paint(small, 100);
+    paint(large, 100);
+    // C in force on the left 62 %, D minor beside it.
+    const int smallMain = dots(small, QRect(0, 0, 248, 300));
+    const int largeMain = dots(large, QRect(0, 0, 744, 900));
+    EXPECT_GT(smallMain, 0);
+    EXPECT_GT(largeMain, smallMain * 6) << "nine times the area, about nine times the dots";
+    EXPECT_GT(dots(large, QRect(760, 0, 440, 300)), 0) << "the next chord beside it";
+    EXPECT_EQ(Ink(QRect(40, 60, 60, 14)), 0) << "no designed slot labels";
+
+    // HiDPI: twice the pixels for the same logical size, drawn at full resolution.
+    QImage sharp(800, 600, QImage::Format_RGB32);
+    sharp.setDevicePixelRatio(2.0);
+    paint(sharp, 100);
+    EXPECT_GT(dots(sharp, QRect(0, 0, 496, 600)), smallMain * 3);
+
+    // D minor high on the neck: its base fret "4fr" stands left of the grid, clear of the dots.
+    QImage shape(300, 400, QImage::Format_RGB32);
+    shape.fill(Qt::white);
+    {
+        QPainter painter(&shape);
+        guitar::Shape dMinor{Fingering{{5, 5, 7, 7, 6, 5}, {-1, 1, 3, 4, 2, 1}}, false};
+        DrawGuitarShape(painter, QRectF(0, 0, 300, 400), dMinor);
+    }
+    // unit = min(300 / 9, 400 / 8.1) = 33.3: the grid runs from x = 66.7 to 233.3.
+    int labelInk = 0;
+    for (int y = 0; y < 400; ++y)
+        for (int x = 0; x < 40; ++x)
+            if (shape.pixel(x, y) != kWhite) {
+                ++labelInk;
+                EXPECT_NE(shape.pixel(x, y), kDot);
+            }
+    EXPECT_GT(labelInk, 0) << "the base fret number";
 }
 
 TEST_F(ChordDisplayTest, ABeatLineIsLoggedOncePerBeatAwayFromPositionZero) {

@@ -150,12 +150,12 @@ TEST_F(PlaybackCommandsTest, FrameStartsWithItsClockAtTenMillisecondsAndDefaultS
     EXPECT_EQ(UserSettings.monitoredTracks[199], 1);
     EXPECT_FALSE(frame->m_bAutoMenuEnable);
 
-    // The device menu sits between Monitor and Help.
+    // The device menu sits between Monitor and Help; the guitarist's Chords menu after it.
     const QList<QAction*> top = frame->menuBar()->actions();
-    ASSERT_EQ(top.size(), 6);
-    const QStringList expected = {"&File",   "&Settings",      "&Play",
-                                  "Monitor", "&Output Device", "&Help"};
-    for (int i = 0; i < 6; ++i)
+    ASSERT_EQ(top.size(), 7);
+    const QStringList expected = {"&File",          "&Settings", "&Play", "Monitor",
+                                  "&Output Device", "&Chords",   "&Help"};
+    for (int i = 0; i < 7; ++i)
         EXPECT_EQ(top[i]->text(), expected[i]);
 
     // The toolbar's ten buttons in order.
@@ -170,11 +170,14 @@ TEST_F(PlaybackCommandsTest, FrameStartsWithItsClockAtTenMillisecondsAndDefaultS
                                 ID_TOOLBAR_SET_TEMPO,
                                 ID_TOOLBAR_LOGGING};
     const QList<QAction*> actions = frame->toolBar.actions();
-    ASSERT_EQ(actions.size(), 10);
+    ASSERT_EQ(actions.size(), 12) << "the designed ten, a separator, Guitarist View";
     for (int i = 0; i < 10; ++i) {
         EXPECT_EQ(CMenu::ItemId(actions[i]), buttons[i]) << i;
         EXPECT_FALSE(actions[i]->icon().isNull()) << i;
     }
+    EXPECT_TRUE(actions[10]->isSeparator());
+    EXPECT_EQ(CMenu::ItemId(actions[11]), ID_TOOLBAR_GUITARIST_VIEW);
+    EXPECT_FALSE(actions[11]->icon().isNull());
 }
 
 TEST_F(PlaybackCommandsTest, TimerPeriodTenIsCheckedAtStart) {
