@@ -13,7 +13,7 @@
 //                                   the events reached the device (p50, p99, max)
 //   --chords FILE                   print the chord sheet of FILE and exit; with --channels,
 //                                   --tracks, --transpose, --transpose-tracks (see
-//                                   Misc/ChordAnalysisReport.h)
+//                                   chordsheet/ChordSheet.h)
 //   --version, --help
 //
 // Problems (an unknown option, a value out of range, a device that does not exist) are reported

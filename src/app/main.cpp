@@ -11,13 +11,13 @@
 #include <ctime>
 #include <iostream>
 
-#include "Misc/ChordAnalysisReport.h"
 #include "Misc/LogStream.h"
 #include "app/CMainFrame.h"
 #include "app/CTabulonApp.h"
 #include "app/CTabulonDoc.h"
 #include "app/CTabulonView.h"
 #include "app/CommandLine.h"
+#include "chordsheet/ChordSheet.h"
 #include "midilib/LibraryOptions.h"
 #include "res/Resource.h"
 #include "settings/UserSettings.h"

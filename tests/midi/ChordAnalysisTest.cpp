@@ -9,9 +9,9 @@
 #include <tuple>
 
 #include "Misc/ChordAnalysis.h"
-#include "Misc/ChordAnalysisReport.h"
 #include "Misc/ChordDictionary.h"
 #include "Misc/notelist.h"
+#include "chordsheet/ChordSheet.h"
 #include "midi/MidiTestSupport.h"
 
 namespace {

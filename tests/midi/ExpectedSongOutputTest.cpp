@@ -17,10 +17,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "Misc/ChordAnalysisReport.h"
 #include "Misc/ChordDictionary.h"
 #include "Misc/LogStream.h"
 #include "Misc/notelist.h"
+#include "chordsheet/ChordSheet.h"
 #include "midi/MidiTestSupport.h"
 #include "settings/UserSettings.h"
 #include "support/SongOnOutput.h"

@@ -1,4 +1,4 @@
-#include "Misc/ChordAnalysisReport.h"
+#include "chordsheet/ChordSheet.h"
 
 #include <charconv>
 #include <optional>

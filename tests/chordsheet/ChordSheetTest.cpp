@@ -8,8 +8,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "Misc/ChordAnalysisReport.h"
 #include "Misc/notelist.h"
+#include "chordsheet/ChordSheet.h"
 #include "midi/CMidiSMF.h"
 #include "midi/MidiTestSupport.h"
 
