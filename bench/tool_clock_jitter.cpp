@@ -3,6 +3,12 @@
 // idle and with one core kept busy, with and without the real-time scheduling request, and prints
 // p50 / p99 / max of the lateness.
 //
+// Beside the clock, in the same run, a witness thread sleeps the same way (the same scheduling
+// request, the same absolute 1 ms deadlines, the same kind of wait) and measures how late it
+// wakes: what the witness suffers is the machine's doing, what the clock suffers beyond it is
+// ours. A third thread stands for the window: it receives the clock's posts (a beat every 500 ms)
+// and asks for the position 60 times a second, as the chord display does.
+//
 //   clock_jitter [--seconds N] [--period MS] [--sched rt|normal|both] [--load idle|busy|both]
 
 #include <atomic>
@@ -15,8 +21,17 @@
 #include <thread>
 #include <vector>
 
+#include <condition_variable>
+#include <mutex>
+
+#include <sched.h>
+#include <sys/prctl.h>
+
+#include "midi/MessageWindow.h"
 #include "midi/MidiLib.h"
+#include "midilib/LibraryMutex.h"
 #include "midilib/LibraryOptions.h"
+#include "midilib/OutputLatenessStats.h"
 
 namespace {
 
@@ -56,9 +71,108 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     return true;
 }
 
+void AskForRealtime() {
+    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    sched_param param{};
+    param.sched_priority =
+        (sched_get_priority_min(SCHED_FIFO) + sched_get_priority_max(SCHED_FIFO)) / 2;
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+}
+
+// Sleeps to absolute 1 ms deadlines on a condition variable over the library's kind of lock, as
+// the clock thread does, and records how late each wake is.
+class Witness {
+  public:
+    Witness(bool realtime, uint16_t periodMs)
+        : thread_([this, realtime, periodMs] { Run(realtime, periodMs); }) {}
+    ~Witness() { Stop(); }
+    void Stop() {
+        {
+            std::lock_guard guard(lock_);
+            stop_ = true;
+        }
+        wake_.notify_one();
+        if (thread_.joinable()) thread_.join();
+    }
+    midilib::LatenessSummary Summary() const { return stats_.Summary(); }
+
+  private:
+    void Run(bool realtime, uint16_t periodMs) {
+        if (realtime) AskForRealtime();
+        std::unique_lock guard(lock_);
+        auto deadline = std::chrono::steady_clock::now();
+        while (!stop_) {
+            deadline += std::chrono::milliseconds(periodMs);
+            wake_.wait_until(guard, deadline, [this] { return stop_; });
+            stats_.Add((std::chrono::steady_clock::now() - deadline).count());
+        }
+    }
+    midilib::LibraryMutex lock_;
+    std::condition_variable_any wake_;
+    bool stop_ = false;
+    midilib::OutputLatenessStats stats_;
+    std::thread thread_;
+};
+
+// The window's thread: delivers the clock's posts as they come and reads the position at 60 Hz.
+class WindowThread final : public MessageDispatcher {
+  public:
+    WindowThread() : thread_([this] { Run(); }) {}
+    ~WindowThread() override { Stop(); }
+    void Stop() {
+        {
+            std::lock_guard guard(mutex_);
+            stop_ = true;
+        }
+        wake_.notify_one();
+        if (thread_.joinable()) thread_.join();
+    }
+    void SetClock(uint32_t sync) { sync_ = sync; }
+    std::atomic<int> beats{0};
+
+  protected:
+    void Signal() override {
+        {
+            std::lock_guard guard(mutex_);
+            signalled_ = true;
+        }
+        wake_.notify_one();
+    }
+
+  private:
+    void Run() {
+        auto nextPaint = std::chrono::steady_clock::now();
+        std::unique_lock guard(mutex_);
+        while (!stop_) {
+            wake_.wait_until(guard, nextPaint, [this] { return stop_ || signalled_; });
+            const bool deliver = signalled_;
+            signalled_ = false;
+            guard.unlock();
+            if (deliver) DeliverAll();
+            if (std::chrono::steady_clock::now() >= nextPaint) {
+                if (sync_ != 0) GetPosition(sync_, 0);
+                nextPaint += std::chrono::microseconds(16667);
+            }
+            guard.lock();
+        }
+    }
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool signalled_ = false;
+    bool stop_ = false;
+    std::atomic<uint32_t> sync_{0};
+    std::thread thread_;
+};
+
+struct CaseResult {
+    midilib::LatenessSummary clock;
+    midilib::LatenessSummary witness;
+    int beats = 0;
+};
+
 // Plays events 1 to 6 ticks apart (about 1 to 6 ms at 120 BPM and 480 ticks per beat), so that
 // due times fall anywhere between the clock's periods, and keeps the library's queue filled.
-midilib::LatenessSummary RunCase(const Options& options, bool realtime, bool busy) {
+CaseResult RunCase(const Options& options, bool realtime, bool busy) {
     midilib::SetClockRealtime(realtime);
     std::atomic<bool> stopLoad{false};
     std::thread load;
@@ -69,7 +183,12 @@ midilib::LatenessSummary RunCase(const Options& options, bool realtime, bool bus
                 spin = spin + 1;
         });
     }
-    const uint32_t sync = OpenSync(0, nullptr, 0, options.period);
+    WindowThread window;
+    MessageWindow clockWindow(window, "clock", [&window](uint32_t message, uint32_t) {
+        if (message == MSG_SYNC_BEAT) ++window.beats;
+    });
+    const uint32_t sync = OpenSync(0, &clockWindow, 0, options.period);
+    window.SetClock(sync);
     const uint32_t out = OpenMidiOut(nullptr, 0, sync, 0);
     std::mt19937 random(42);
     std::uniform_int_distribution<uint32_t> gap(1, 6);
@@ -78,18 +197,24 @@ midilib::LatenessSummary RunCase(const Options& options, bool realtime, bool bus
         }
     };
     fill();
+    Witness witness(realtime, options.period);
     StartSync(sync);
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(options.seconds);
     while (std::chrono::steady_clock::now() < end) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         fill();
     }
-    const midilib::LatenessSummary summary = midilib::GetMidiOutLateness(out);
+    CaseResult result;
+    result.clock = midilib::GetMidiOutLateness(out);
+    witness.Stop();
+    result.witness = witness.Summary();
     CloseMidiOut(out);
     CloseSync(sync);
+    window.Stop();
+    result.beats = window.beats;
     stopLoad = true;
     if (load.joinable()) load.join();
-    return summary;
+    return result;
 }
 
 }  // namespace
@@ -101,15 +226,23 @@ int main(int argc, char** argv) {
     probe.description = "Jitter Probe";
     midilib::SetTestOutputDevices({probe});
     std::printf("clock_jitter: %d s per case, %u ms period\n", options.seconds, options.period);
-    std::printf("%-8s %-7s %10s %10s %10s %10s\n", "sched", "load", "events", "p50 us", "p99 us",
-                "max us");
+    std::printf("%-8s %-7s %-8s %10s %10s %10s %10s\n", "sched", "load", "thread", "samples",
+                "p50 us", "p99 us", "max us");
+    auto row = [](const char* sched, const char* load, const char* thread,
+                  const midilib::LatenessSummary& s) {
+        std::printf("%-8s %-7s %-8s %10llu %10.1f %10.1f %10.1f\n", sched, load, thread,
+                    static_cast<unsigned long long>(s.count), double(s.p50Ns) / 1000.0,
+                    double(s.p99Ns) / 1000.0, double(s.maxNs) / 1000.0);
+    };
     for (bool busy : options.busy) {
         for (bool realtime : options.realtime) {
-            const midilib::LatenessSummary s = RunCase(options, realtime, busy);
-            std::printf("%-8s %-7s %10llu %10.1f %10.1f %10.1f\n", realtime ? "rt" : "normal",
-                        busy ? "busy" : "idle", static_cast<unsigned long long>(s.count),
-                        double(s.p50Ns) / 1000.0, double(s.p99Ns) / 1000.0,
-                        double(s.maxNs) / 1000.0);
+            const CaseResult r = RunCase(options, realtime, busy);
+            const char* sched = realtime ? "rt" : "normal";
+            const char* load = busy ? "busy" : "idle";
+            row(sched, load, "clock", r.clock);
+            row(sched, load, "witness", r.witness);
+            std::printf("%-8s %-7s %-8s %10d beats received by the window thread\n", sched, load,
+                        "window", r.beats);
             std::fflush(stdout);
         }
     }

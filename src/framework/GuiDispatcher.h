@@ -1,27 +1,30 @@
 #pragma once
-// GuiDispatcher: the Qt implementation of MessageDispatcher, the queue behind the invisible
-// message "windows" (MessageWindow) through which the MIDI library notifies objects of the GUI
-// thread. Dispatch may be called from any thread (the library's clock thread); each task runs
-// later on the GUI thread, from the event loop, in the order of the calls. Nested loops (modal
-// dialogs, message boxes, menus) keep delivering tasks.
+// GuiDispatcher: the Qt side of MessageDispatcher, the owner of the invisible message "windows"
+// (MessageWindow) through which the MIDI library notifies objects of the GUI thread. Signal may be
+// called from any thread (the library's real-time clock thread): it writes to an eventfd, which
+// neither allocates nor takes a lock of Qt's; a socket notifier on the GUI thread then has every
+// window deliver its messages, from the event loop. Nested loops (modal dialogs, message boxes,
+// menus) keep delivering.
 //
-// Construct it on the GUI thread. Tasks still queued when it is destroyed are dropped; whoever
-// posts must have stopped doing so by then (the clock and the output close their library
-// handles in their destructors, before the window that holds the dispatcher goes).
+// Construct it on the GUI thread, before the windows that use it; it must outlive them (the clock
+// and the output close their library handles in their destructors, before their windows go).
 
-#include <QObject>
-#include <functional>
+#include <QSocketNotifier>
+#include <memory>
 
 #include "midi/MessageWindow.h"
 
 class GuiDispatcher final : public MessageDispatcher {
   public:
-    GuiDispatcher() = default;
-    GuiDispatcher(const GuiDispatcher&) = delete;
-    GuiDispatcher& operator=(const GuiDispatcher&) = delete;
+    GuiDispatcher();
+    ~GuiDispatcher() override;
 
-    void Dispatch(std::function<void()> task) override;
+  protected:
+    void Signal() override;
 
   private:
-    QObject receiver_;  // lives on the constructing (GUI) thread
+    void OnSignalled();
+
+    int eventFd_ = -1;
+    std::unique_ptr<QSocketNotifier> notifier_;
 };

@@ -7,7 +7,10 @@
 //  - The library posts three messages to the MidiNotifier ("window") given at open time, from its
 //    clock thread: MSG_OUTPUT_READY to an output, MSG_SYNC_BEAT and MSG_SYNC_DONE to a clock.
 //    Each message carries the generation of its sender (see GetSyncGeneration and
-//    GetMidiOutGeneration), so that a receiver can drop messages of an earlier play.
+//    GetMidiOutGeneration), so that a receiver can drop messages of an earlier play, and a count:
+//    a post stands for that many messages (the beats that passed since the previous post).
+//    Posts are made without the library's lock held; once a close or a reconfiguration that
+//    removes a receiver has returned, nothing more is posted to it.
 //  - Every operation may be called from the owner's thread while the clock thread runs.
 
 #include <cstdint>
@@ -27,11 +30,12 @@ constexpr const char* kNullOutputDescription = "Null Output";
 constexpr uint16_t MIDI_MAPPER_DEVICE = 0xFFFF;
 
 // A receiver of the library's posted messages. PostMidiMessage is called from the library's clock
-// thread; it must not block and must hand the message over to the receiver's own thread.
+// thread, a real-time thread: it must not block or allocate, and must hand the message over to
+// the receiver's own thread.
 class MidiNotifier {
   public:
     virtual ~MidiNotifier() = default;
-    virtual void PostMidiMessage(uint32_t message, uint32_t generation) = 0;
+    virtual void PostMidiMessage(uint32_t message, uint32_t generation, uint32_t count) = 0;
 };
 
 // Library version: major version in the high byte, minor in the low byte.

@@ -57,6 +57,8 @@ void Clock::Start(int64_t now) {
     nextBeatTick_ = resolution_;
     lastActivityTick_ = 0;
     donePosted_ = false;
+    beatsDue_ = 0;
+    doneDue_ = false;
     for (OutputPort* output : outputs_)
         output->Rebase();
 }
@@ -101,6 +103,7 @@ void Clock::NoteInput(int64_t now) {
 void Clock::Link(OutputPort* output) {
     if (std::find(outputs_.begin(), outputs_.end(), output) == outputs_.end())
         outputs_.push_back(output);
+    busy_.reserve(outputs_.size());  // the clock thread only ever assigns within this room
 }
 
 void Clock::Unlink(OutputPort* output) {
@@ -161,28 +164,39 @@ int64_t Clock::NextDueTime(int64_t now, int64_t limit) const {
 int64_t Clock::Tick(int64_t now) {
     if (running_) {
         PlayDueEvents(now);
-        for (OutputPort* output : outputs_)
-            output->PostReadyIfRoom();
         const uint64_t position = PositionAt(now);
         if (position >= nextBeatTick_) {
-            Post(MSG_SYNC_BEAT);
-            nextBeatTick_ += resolution_;
+            const uint64_t beats = (position - nextBeatTick_) / resolution_ + 1;
+            nextBeatTick_ += beats * resolution_;
+            beatsDue_ = uint32_t(std::min<uint64_t>(uint64_t(beatsDue_) + beats, UINT32_MAX));
         }
         if (!donePosted_ && position >= lastActivityTick_ + resolution_ &&
             std::all_of(outputs_.begin(), outputs_.end(),
                         [](const OutputPort* output) { return output->Empty(); })) {
             donePosted_ = true;
-            Post(MSG_SYNC_DONE);
+            doneDue_ = true;
         }
-    } else {
-        for (OutputPort* output : outputs_)
-            output->PostReadyIfRoom();
     }
+    for (OutputPort* output : outputs_)
+        output->NoteRoom();
     return NextDueTime(now, NextGridTime(now));
 }
 
-void Clock::Post(uint32_t message) const {
-    if (notifier_) notifier_->PostMidiMessage(message, generation_);
+size_t Clock::TakePosts(std::span<PendingPost> posts) {
+    size_t n = 0;
+    auto add = [&posts, &n](const PendingPost& post) {
+        if (n < posts.size()) posts[n++] = post;
+    };
+    // Beats before done: a receiver counts the last beats of a play before it hears of its end.
+    if (beatsDue_ > 0 && notifier_) add({notifier_, MSG_SYNC_BEAT, generation_, beatsDue_});
+    if (doneDue_ && notifier_) add({notifier_, MSG_SYNC_DONE, generation_, 1});
+    beatsDue_ = 0;
+    doneDue_ = false;
+    for (OutputPort* output : outputs_) {
+        if (n == posts.size()) break;  // the others stay due until the next wake
+        if (const auto ready = output->TakeReadyPost()) add(*ready);
+    }
+    return n;
 }
 
 }  // namespace midilib

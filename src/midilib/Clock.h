@@ -6,18 +6,23 @@
 // restart, tempo change or resolution change) with exact 64-bit integer arithmetic, never by adding
 // rounded steps, so it does not drift. Tick(now) is one wake of the clock: while running it plays
 // every due event of the linked outputs in tick order (a tempo record rebases the clock at the
-// record's own tick), posts MSG_OUTPUT_READY for outputs with room again, at most one
-// MSG_SYNC_BEAT per wake when the position has passed the next multiple of the resolution, and
-// MSG_SYNC_DONE once per start when every linked output has played all it was given and nothing
-// has been queued or played for a beat (counted from when an event was played, not from its due
-// tick, which a busy device may have made long past). It returns the time of the next wake: the
-// next point of the period's grid, or the due time of the earliest queued event when that comes
-// first. Not synchronised: the library calls it with its lock held.
+// record's own tick) and records what the receivers are owed: MSG_OUTPUT_READY for outputs with
+// room again, one MSG_SYNC_BEAT for every multiple of the resolution that the position has passed
+// (all of them, also after a stall), and MSG_SYNC_DONE once per start when every linked output has
+// played all it was given and nothing has been queued or played for a beat (counted from when an
+// event was played, not from its due tick, which a busy device may have made long past). It
+// returns the time of the next wake: the next point of the period's grid, or the due time of the
+// earliest queued event when that comes first. TakePosts then moves what is owed into fixed
+// storage, to be delivered once the library's lock is released; a new Start forgets what the
+// previous play was still owed. Not synchronised: the library calls it with its lock held, and
+// neither Tick nor TakePosts allocates.
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "midi/MidiLib.h"
+#include "midilib/PendingPost.h"
 
 namespace midilib {
 
@@ -47,6 +52,8 @@ class Clock {
     void Unlink(OutputPort* output);
 
     int64_t Tick(int64_t now);
+    // Moves what the last wakes made due into `posts` (the clock's own first); returns how many.
+    size_t TakePosts(std::span<PendingPost> posts);
 
     uint64_t PositionAt(int64_t now) const;
     // The earliest time at which the position reaches `tick` (not before the current base).
@@ -66,7 +73,6 @@ class Clock {
     void Rebase(uint64_t tick, int64_t time);
     int64_t NextGridTime(int64_t now) const;
     void PlayDueEvents(int64_t now);
-    void Post(uint32_t message) const;
 
     MidiNotifier* notifier_;
     uint16_t mode_;
@@ -81,9 +87,11 @@ class Clock {
     uint64_t nextBeatTick_ = kDefaultResolution;
     uint64_t lastActivityTick_ = 0;
     bool donePosted_ = false;
+    uint32_t beatsDue_ = 0;
+    bool doneDue_ = false;
     uint32_t generation_ = 0;
     std::vector<OutputPort*> outputs_;
-    std::vector<char> busy_;  // outputs whose device was busy during this wake
+    std::vector<char> busy_;  // outputs whose device was busy during this wake (sized by Link)
 };
 
 }  // namespace midilib

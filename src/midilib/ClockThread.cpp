@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <mutex>
+#include <span>
 
 #include "midilib/Clock.h"
 
@@ -27,8 +28,8 @@ int64_t ClockThread::Now() {
         .count();
 }
 
-ClockThread::ClockThread(LibraryMutex& lock, Clock& clock, bool realtime)
-    : lock_(lock), clock_(clock) {
+ClockThread::ClockThread(LibraryMutex& lock, LibraryMutex& postLock, Clock& clock, bool realtime)
+    : lock_(lock), postLock_(postLock), clock_(clock) {
     thread_ = std::thread([this, realtime] { Run(realtime); });
 }
 
@@ -52,6 +53,15 @@ void ClockThread::Run(bool realtime) {
     while (!closing_) {
         kicked_ = false;
         const int64_t deadline = clock_.Tick(Now());
+        const size_t posts = clock_.TakePosts(posts_);
+        if (posts > 0) {
+            std::unique_lock posting(postLock_);
+            guard.unlock();
+            Deliver(std::span(posts_.data(), posts));
+            posting.unlock();
+            guard.lock();
+        }
+        // A Kick that came while the lock was released makes the wait below end at once.
         // steady_clock is CLOCK_MONOTONIC: the wait ends at an absolute time, not after a delay.
         const std::chrono::steady_clock::time_point wakeAt{std::chrono::nanoseconds(deadline)};
         wake_.wait_until(guard, wakeAt, [this] { return kicked_ || closing_; });

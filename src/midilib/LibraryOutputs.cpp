@@ -85,7 +85,9 @@ void CloseMidiOut(uint32_t hMidiOut) {
             sync->clock.Unlink(closing->port.get());
         closing->port->Silence();
     }
-    // No clock reaches the output any more; closing the device may take a while.
+    // No clock reaches the output any more, and a post already taken for it has been delivered:
+    // its receiver may go. Closing the device may take a while.
+    state.WaitForPosts();
     closing.reset();
 }
 

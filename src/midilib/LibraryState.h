@@ -18,9 +18,10 @@
 namespace midilib {
 
 struct SyncEntry {
-    SyncEntry(LibraryMutex& lock, MidiNotifier* notifier, uint16_t mode, uint16_t period,
-              bool realtime)
-        : clock(notifier, mode, period, ClockThread::Now()), thread(lock, clock, realtime) {}
+    SyncEntry(LibraryMutex& lock, LibraryMutex& postLock, MidiNotifier* notifier, uint16_t mode,
+              uint16_t period, bool realtime)
+        : clock(notifier, mode, period, ClockThread::Now()),
+          thread(lock, postLock, clock, realtime) {}
     Clock clock;
     ClockThread thread;  // declared last: stopped before the clock goes
 };
@@ -44,6 +45,10 @@ class LibraryState {
     void Rediscover();
 
     LibraryMutex mutex;
+    // Held by a clock thread while it delivers posts (see ClockThread). Taken after `mutex` when
+    // both are taken; a receiver removed under `mutex` is safe once WaitForPosts has returned.
+    LibraryMutex postMutex;
+    void WaitForPosts() { std::lock_guard barrier(postMutex); }
     std::map<uint32_t, std::unique_ptr<SyncEntry>> syncs;
     std::map<uint32_t, std::unique_ptr<OutputEntry>> outputs;
 

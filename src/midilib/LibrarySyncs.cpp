@@ -36,17 +36,21 @@ uint32_t OpenSync(uint32_t hSync, MidiNotifier* window, uint16_t mode, uint16_t 
         return midilib::kErrorBadParameter;
     LibraryState& state = LibraryState::Get();
     if (hSync != 0) {
-        std::lock_guard lock(state.mutex);
-        SyncEntry* sync = state.FindSync(hSync);
-        if (!sync) return midilib::kErrorBadHandle;
-        sync->clock.Configure(window, mode, period, ClockThread::Now());
-        sync->thread.Kick();
+        {
+            std::lock_guard lock(state.mutex);
+            SyncEntry* sync = state.FindSync(hSync);
+            if (!sync) return midilib::kErrorBadHandle;
+            sync->clock.Configure(window, mode, period, ClockThread::Now());
+            sync->thread.Kick();
+        }
+        // A receiver replaced here may go as soon as this returns.
+        state.WaitForPosts();
         return hSync;
     }
     const bool realtime = midilib::CurrentLibraryOptions().clockRealtime;
     std::lock_guard lock(state.mutex);
     auto entry = std::make_unique<SyncEntry>(
-        state.mutex, window, mode == Clock::kUnchanged ? 0 : mode,
+        state.mutex, state.postMutex, window, mode == Clock::kUnchanged ? 0 : mode,
         period == Clock::kUnchanged ? kDefaultPeriodMs : period, realtime);
     const uint32_t handle = state.NewHandle();
     state.syncs.emplace(handle, std::move(entry));

@@ -6,17 +6,18 @@ namespace midilib {
 
 OutputPort::OutputPort(MidiNotifier* notifier, std::unique_ptr<OutputDevice> device,
                        size_t capacity)
-    : notifier_(notifier), device_(std::move(device)), capacity_(capacity == 0 ? 1 : capacity) {}
+    : notifier_(notifier), device_(std::move(device)), ring_(capacity == 0 ? 1 : capacity) {}
 
 OutputPort::~OutputPort() = default;
 
 bool OutputPort::Put(const MidiEvent& event) {
-    if (queue_.size() >= capacity_) {
+    if (size_ >= ring_.size()) {
         refused_ = true;
         return false;
     }
     lastQueuedTick_ += event.time;
-    queue_.push_back({lastQueuedTick_, event});
+    At(size_) = {lastQueuedTick_, event};
+    ++size_;
     return true;
 }
 
@@ -26,29 +27,32 @@ void OutputPort::SendNow(const MidiEvent& event) {
 }
 
 std::optional<uint64_t> OutputPort::HeadTick() const {
-    if (queue_.empty()) return std::nullopt;
-    return queue_.front().tick;
+    if (size_ == 0) return std::nullopt;
+    return At(0).tick;
 }
 
 OutputPort::DispatchOutcome OutputPort::DispatchHead(int64_t latenessNs) {
     DispatchOutcome outcome;
-    if (queue_.empty()) return outcome;
-    const Queued head = queue_.front();
+    if (size_ == 0) return outcome;
+    const Queued head = At(0);
     outcome.tick = head.tick;
-    if (pending_.empty()) {
+    if (!hasPending_) {
         const auto decoded = decoder_.Decode(head.event);
         outcome.tempo = decoded.tempo;
-        pending_.assign(decoded.message.begin(), decoded.message.end());
+        pending_ = decoded.message;
+        hasPending_ = !pending_.empty();
     }
-    if (!pending_.empty()) {
+    if (hasPending_) {
         if (SendToDevice(pending_) == SendResult::Busy) {
             outcome.result = Dispatch::Busy;
             return outcome;
         }
-        pending_.clear();
+        hasPending_ = false;
+        pending_ = {};
         lateness_.Add(latenessNs);
     }
-    queue_.pop_front();
+    head_ = (head_ + 1) % ring_.size();
+    --size_;
     lastPlayedTick_ = head.tick;
     return outcome;
 }
@@ -64,19 +68,33 @@ SendResult OutputPort::SendToDevice(std::span<const uint8_t> message) {
     return result;
 }
 
-void OutputPort::PostReadyIfRoom() {
-    if (!refused_ || queue_.size() > capacity_ / 2) return;
+void OutputPort::NoteRoom() {
+    if (!refused_ || size_ > ring_.size() / 2) return;
     refused_ = false;
-    if (notifier_) notifier_->PostMidiMessage(MSG_OUTPUT_READY, generation_);
+    readyDue_ = true;
+}
+
+std::optional<PendingPost> OutputPort::TakeReadyPost() {
+    if (!readyDue_) return std::nullopt;
+    readyDue_ = false;
+    if (!notifier_) return std::nullopt;
+    return PendingPost{notifier_, MSG_OUTPUT_READY, generation_, 1};
+}
+
+void OutputPort::ClearQueue() {
+    head_ = 0;
+    size_ = 0;
 }
 
 void OutputPort::Reset() {
-    queue_.clear();
-    pending_.clear();
+    ClearQueue();
+    hasPending_ = false;
+    pending_ = {};
     decoder_.Clear();
     lastQueuedTick_ = 0;
     lastPlayedTick_ = 0;
     refused_ = false;
+    readyDue_ = false;
     ++generation_;
     Silence();
 }
@@ -86,15 +104,15 @@ void OutputPort::Silence() {
 }
 
 void OutputPort::Rebase() {
-    const uint64_t origin = queue_.empty() ? lastQueuedTick_ : lastPlayedTick_;
-    for (auto& queued : queue_)
-        queued.tick -= origin;
+    const uint64_t origin = size_ == 0 ? lastQueuedTick_ : lastPlayedTick_;
+    for (size_t i = 0; i < size_; ++i)
+        At(i).tick -= origin;
     lastQueuedTick_ -= origin;
     lastPlayedTick_ = 0;
 }
 
 void OutputPort::StartAt(uint64_t tick) {
-    if (!queue_.empty()) return;
+    if (size_ != 0) return;
     lastQueuedTick_ = tick;
     lastPlayedTick_ = tick;
 }

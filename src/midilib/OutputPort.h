@@ -4,8 +4,10 @@
 //
 // Contract:
 //  - Put assigns each event the tick of the previously queued one plus its delta time. A full queue
-//    refuses the event and remembers the refusal; PostReadyIfRoom then posts MSG_OUTPUT_READY once,
-//    as soon as the queue is at most half full.
+//    refuses the event and remembers the refusal; NoteRoom then makes MSG_OUTPUT_READY due once, as
+//    soon as the queue is at most half full, and TakeReadyPost hands the due post over.
+//  - The queue is a ring of `capacity` slots taken at construction, and a busy device's message is
+//    kept where the decoder left it: playing (DispatchHead) never allocates or frees memory.
 //  - DispatchHead plays the first queued event: decodes it and sends what it gives to the device;
 //    a busy device keeps the event (and its decoded message) for the next attempt; a failed device
 //    makes every later event be dropped, after one line on standard error.
@@ -17,7 +19,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,6 +28,7 @@
 #include "midilib/OutputDevice.h"
 #include "midilib/OutputLatenessStats.h"
 #include "midilib/OutputRecordDecoder.h"
+#include "midilib/PendingPost.h"
 
 namespace midilib {
 
@@ -52,11 +54,14 @@ class OutputPort {
     // Plays an event at once (an output without a clock); tempo records are ignored.
     void SendNow(const MidiEvent& event);
 
-    bool Empty() const { return queue_.empty(); }
-    size_t Size() const { return queue_.size(); }
+    bool Empty() const { return size_ == 0; }
+    size_t Size() const { return size_; }
     std::optional<uint64_t> HeadTick() const;
     DispatchOutcome DispatchHead(int64_t latenessNs);
-    void PostReadyIfRoom();
+    // After a wake: a refused Put and room again make the ready message due.
+    void NoteRoom();
+    // The due ready message, if any (and no longer due).
+    std::optional<PendingPost> TakeReadyPost();
 
     void Reset();
     void Silence();
@@ -69,22 +74,30 @@ class OutputPort {
 
   private:
     struct Queued {
-        uint64_t tick;
+        uint64_t tick = 0;
         MidiEvent event;
     };
     SendResult SendToDevice(std::span<const uint8_t> message);
+    Queued& At(size_t index) { return ring_[(head_ + index) % ring_.size()]; }
+    const Queued& At(size_t index) const { return ring_[(head_ + index) % ring_.size()]; }
+    void ClearQueue();
 
     MidiNotifier* notifier_;
     std::unique_ptr<OutputDevice> device_;
-    size_t capacity_;
-    std::deque<Queued> queue_;
+    std::vector<Queued> ring_;  // capacity slots
+    size_t head_ = 0;
+    size_t size_ = 0;
     uint64_t lastQueuedTick_ = 0;
     uint64_t lastPlayedTick_ = 0;
     bool refused_ = false;
+    bool readyDue_ = false;
     bool deviceFailed_ = false;
     uint32_t generation_ = 1;
     OutputRecordDecoder decoder_;
-    std::vector<uint8_t> pending_;  // decoded message a busy device has not taken yet
+    // The decoded message a busy device has not taken yet; it lives in the decoder (or, for a
+    // channel message, in the decoder's buffer) until the next Decode, which waits for it.
+    std::span<const uint8_t> pending_;
+    bool hasPending_ = false;
     OutputLatenessStats lateness_;
 };
 

@@ -4,6 +4,13 @@
 
 namespace midilib {
 
+OutputRecordDecoder::OutputRecordDecoder() {
+    // The three buffers trade places as messages complete; each can hold the longest message.
+    sysex_.reserve(kMaxMessageBytes);
+    escape_.reserve(kMaxMessageBytes);
+    complete_.reserve(kMaxMessageBytes);
+}
+
 OutputRecordDecoder::Result OutputRecordDecoder::Decode(const MidiEvent& record) {
     if (IsChannelMessage(record)) {
         channelMessage_[0] = record.status;

@@ -6,7 +6,8 @@
 //  - escape records are gathered up to the record marked last (data2 1), which gives the packet;
 //  - a tempo record gives its tempo (microseconds per beat; a tempo of 0 gives nothing);
 //  - records with a status below 0x80 and anything out of place give nothing.
-// The returned message stays valid until the next call of Decode or Clear.
+// The returned message stays valid until the next call of Decode or Clear. The gathering buffers
+// are taken at construction: decoding never allocates.
 
 #include <cstddef>
 #include <cstdint>
@@ -25,6 +26,8 @@ class OutputRecordDecoder {
         std::span<const uint8_t> message;  // empty: nothing to send
         uint32_t tempo = 0;                // non-zero: a tempo change
     };
+
+    OutputRecordDecoder();
 
     Result Decode(const MidiEvent& record);
     // Forgets a message being gathered (after a reset of the output).

@@ -79,13 +79,13 @@ TEST_F(CMidiOutTest, ReadyMessagesOfAnEarlierGenerationAreDropped) {
     const uint32_t stale = GetMidiOutGeneration(out.GetHandle());
     out.Reset();  // the queue is empty again, a new generation starts
     EXPECT_EQ(TimeSent([&] {
-                  out.GetWindow()->PostMidiMessage(MSG_OUTPUT_READY, stale);
+                  out.GetWindow()->PostMidiMessage(MSG_OUTPUT_READY, stale, 1);
                   loop.Pump();
               }),
               0u);
     EXPECT_GT(TimeSent([&] {
                   out.GetWindow()->PostMidiMessage(MSG_OUTPUT_READY,
-                                                   GetMidiOutGeneration(out.GetHandle()));
+                                                   GetMidiOutGeneration(out.GetHandle()), 1);
                   loop.Pump();
               }),
               0u);

@@ -39,7 +39,7 @@ class CMidiSyncTest : public ::testing::Test {
         clock.onBeat = [this] { ++redraws; };
     }
     void Post(uint32_t message, uint32_t generation) {
-        clock.GetWindow()->PostMidiMessage(message, generation);
+        clock.GetWindow()->PostMidiMessage(message, generation, 1);
         loop.Pump();
     }
     uint32_t Generation() const { return GetSyncGeneration(clock.GetHandle()); }

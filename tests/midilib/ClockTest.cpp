@@ -14,6 +14,7 @@ namespace {
 using testing::Bytes;
 using testing::MakeRecordingPort;
 using testing::RecordingNotifier;
+using testing::Wake;
 
 constexpr int64_t kMs = 1'000'000;
 constexpr int64_t kSecond = 1000 * kMs;
@@ -22,7 +23,7 @@ constexpr int64_t kT0 = 5 * kSecond;  // simulated times start somewhere after b
 // Ticks the clock at every period from `from` to `to` (inclusive), as its thread would.
 void RunEvery(Clock& clock, int64_t from, int64_t to, int64_t step) {
     for (int64_t now = from; now <= to; now += step)
-        clock.Tick(now);
+        Wake(clock, now);
 }
 
 TEST(ClockTest, PositionFollowsTempoAndResolutionWithoutDrift) {
@@ -36,7 +37,7 @@ TEST(ClockTest, PositionFollowsTempoAndResolutionWithoutDrift) {
     EXPECT_EQ(clock.PositionAt(kT0 + kSecond - 1), 959u);
     // An hour later, after thousands of irregular wakes, still exactly on the formula.
     for (int64_t now = kT0; now < kT0 + 3600 * kSecond; now += 7 * kSecond + 12345)
-        clock.Tick(now);
+        Wake(clock, now);
     EXPECT_EQ(clock.PositionAt(kT0 + 3600 * kSecond), 3'456'000u);
 
     // A tempo of 97.5 BPM and an odd resolution: ticks = elapsed * 96 / 615384 us, floored.
@@ -75,26 +76,35 @@ TEST(ClockTest, ZeroTempoAndResolutionAreRefusedAndTheOldValuesKept) {
     EXPECT_EQ(clock.PositionAt(kT0 + 600 * kMs), 96u);
 }
 
-TEST(ClockTest, BeatsComeOnePerWakeAtMultiplesOfTheResolution) {
+TEST(ClockTest, EveryBeatPassedIsCountedAndAStallGivesOnePostForAllItsBeats) {
     RecordingNotifier notifier;
     Clock clock(&notifier, 0, 10, kT0);
     clock.Start(kT0);
     RunEvery(clock, kT0, kT0 + 499 * kMs, kMs);
     EXPECT_EQ(notifier.Count(MSG_SYNC_BEAT), 0);
-    clock.Tick(kT0 + 500 * kMs);
+    Wake(clock, kT0 + 500 * kMs);
     EXPECT_EQ(notifier.Count(MSG_SYNC_BEAT), 1);
     RunEvery(clock, kT0 + 501 * kMs, kT0 + 2050 * kMs, kMs);
     EXPECT_EQ(notifier.Count(MSG_SYNC_BEAT), 4);
+    EXPECT_EQ(notifier.Calls(MSG_SYNC_BEAT), 4);
 
-    // A wake after a long stall posts one beat, and the next wakes catch up one at a time.
+    // A wake after a long stall owes the beats 5 to 10 of the play: one post carries all six, and
+    // the next wakes owe nothing more.
     notifier.Clear();
-    clock.Tick(kT0 + 5 * kSecond);
-    EXPECT_EQ(notifier.Count(MSG_SYNC_BEAT), 1);
-    for (int i = 1; i <= 10; ++i)
-        clock.Tick(kT0 + 5 * kSecond + i * kMs);
-    EXPECT_EQ(notifier.Count(MSG_SYNC_BEAT), 6);  // beats 5 to 10 of the play
+    Wake(clock, kT0 + 5 * kSecond);
+    EXPECT_EQ(notifier.Count(MSG_SYNC_BEAT), 6);
+    EXPECT_EQ(notifier.Calls(MSG_SYNC_BEAT), 1);
+    RunEvery(clock, kT0 + 5 * kSecond + kMs, kT0 + 5 * kSecond + 10 * kMs, kMs);
+    EXPECT_EQ(notifier.Count(MSG_SYNC_BEAT), 6);
     for (const auto& [message, generation] : notifier.Posts())
         EXPECT_EQ(generation, 1u);
+
+    // Beats owed but not yet taken when a new play starts belong to the old play.
+    clock.Tick(kT0 + 6 * kSecond);
+    clock.Start(kT0 + 6 * kSecond);
+    notifier.Clear();
+    Wake(clock, kT0 + 6 * kSecond + kMs);
+    EXPECT_EQ(notifier.Count(MSG_SYNC_BEAT), 0);
 }
 
 TEST(ClockTest, PauseAndRestartKeepThePositionAndPlayNothingMeanwhile) {
@@ -105,7 +115,7 @@ TEST(ClockTest, PauseAndRestartKeepThePositionAndPlayNothingMeanwhile) {
     clock.Link(output.get());
     output->Put({300, 0x90, 60, 100, 0});
     clock.Start(kT0);
-    clock.Tick(kT0 + 250 * kMs);
+    Wake(clock, kT0 + 250 * kMs);
     clock.Pause(kT0 + 250 * kMs);
     EXPECT_EQ(clock.PositionAt(kT0 + 250 * kMs), 240u);
     RunEvery(clock, kT0 + 260 * kMs, kT0 + 3 * kSecond, 10 * kMs);
@@ -115,9 +125,9 @@ TEST(ClockTest, PauseAndRestartKeepThePositionAndPlayNothingMeanwhile) {
 
     clock.ReStart(kT0 + 4 * kSecond);
     EXPECT_EQ(clock.PositionAt(kT0 + 4 * kSecond + 62500 * 1000), 300u);
-    clock.Tick(kT0 + 4 * kSecond + 62500 * 1000 - 1);
+    Wake(clock, kT0 + 4 * kSecond + 62500 * 1000 - 1);
     EXPECT_TRUE(probe->Messages().empty());
-    clock.Tick(kT0 + 4 * kSecond + 62500 * 1000);
+    Wake(clock, kT0 + 4 * kSecond + 62500 * 1000);
     EXPECT_EQ(Bytes(*probe), (std::vector<std::vector<uint8_t>>{{0x90, 60, 100}}));
     EXPECT_EQ(clock.Generation(), 1u);  // a restart is not a new play
     clock.Start(kT0 + 10 * kSecond);
@@ -134,12 +144,12 @@ TEST(ClockTest, TempoRecordChangesTheTempoAtItsOwnTick) {
     output->Put({480, 0x90, 64, 90, 0});       // tick 960: 0.5 s + 0.25 s
     clock.Start(kT0);
     // The wake that plays the tempo record comes 7 ms after its tick's time: no matter.
-    clock.Tick(kT0 + 507 * kMs);
+    Wake(clock, kT0 + 507 * kMs);
     EXPECT_EQ(clock.Tempo(), 250000u);
     EXPECT_EQ(clock.PositionAt(kT0 + 750 * kMs), 960u);
     EXPECT_EQ(clock.PositionAt(kT0 + 750 * kMs - 1), 959u);
     EXPECT_EQ(clock.TimeOfTick(960), kT0 + 750 * kMs);
-    clock.Tick(kT0 + 750 * kMs);
+    Wake(clock, kT0 + 750 * kMs);
     EXPECT_EQ(Bytes(*probe), (std::vector<std::vector<uint8_t>>{{0x90, 64, 90}}));
 }
 
@@ -147,15 +157,15 @@ TEST(ClockTest, NextWakeIsTheGridOrTheNextEventIfEarlier) {
     auto output = MakeRecordingPort(nullptr, std::make_shared<TestDeviceProbe>());
     Clock clock(nullptr, 0, 10, kT0);
     clock.Link(output.get());
-    EXPECT_EQ(clock.Tick(kT0 + 3 * kMs), kT0 + 10 * kMs);  // stopped: the grid only
-    output->Put({5, 0x90, 60, 100, 0});                    // due at 5/960 s
+    EXPECT_EQ(Wake(clock, kT0 + 3 * kMs), kT0 + 10 * kMs);  // stopped: the grid only
+    output->Put({5, 0x90, 60, 100, 0});                     // due at 5/960 s
     clock.Start(kT0 + 3 * kMs);
-    EXPECT_EQ(clock.Tick(kT0 + 3 * kMs), kT0 + 3 * kMs + 5208334);
-    EXPECT_EQ(clock.Tick(kT0 + 3 * kMs + 5208334), kT0 + 10 * kMs);
+    EXPECT_EQ(Wake(clock, kT0 + 3 * kMs), kT0 + 3 * kMs + 5208334);
+    EXPECT_EQ(Wake(clock, kT0 + 3 * kMs + 5208334), kT0 + 10 * kMs);
     clock.Configure(nullptr, Clock::kUnchanged, 1, kT0 + 10 * kMs + 400);
     EXPECT_EQ(clock.PeriodMs(), 1);
     EXPECT_EQ(clock.Mode(), 0);
-    EXPECT_EQ(clock.Tick(kT0 + 10 * kMs + 400), kT0 + 11 * kMs + 400);
+    EXPECT_EQ(Wake(clock, kT0 + 10 * kMs + 400), kT0 + 11 * kMs + 400);
 }
 
 TEST(ClockTest, DoneComesOncePerStartABeatAfterTheLastEventPlayed) {
@@ -221,16 +231,16 @@ TEST(ClockTest, EventsOfTwoOutputsPlayInTickOrderAndANewPlayCountsTicksFromZero)
     second->Put({10, 0x90, 2, 2, 0});
     first->Put({0, 0x90, 3, 3, 0});
     clock.Start(kT0);
-    clock.Tick(kT0 + kSecond);
+    Wake(clock, kT0 + kSecond);
     EXPECT_EQ(Bytes(*probe),
               (std::vector<std::vector<uint8_t>>{{0x90, 2, 2}, {0x90, 1, 1}, {0x90, 3, 3}}));
 
     // The next play queues from delta 0 again without a reset: its ticks count from 0.
     first->Put({96, 0x90, 4, 4, 0});
     clock.Start(kT0 + 2 * kSecond);
-    clock.Tick(kT0 + 2 * kSecond + 99 * kMs);
+    Wake(clock, kT0 + 2 * kSecond + 99 * kMs);
     EXPECT_EQ(probe->Messages().size(), 3u);
-    clock.Tick(kT0 + 2 * kSecond + 100 * kMs);
+    Wake(clock, kT0 + 2 * kSecond + 100 * kMs);
     EXPECT_EQ(probe->Messages().size(), 4u);
 }
 

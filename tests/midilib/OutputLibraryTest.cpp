@@ -160,7 +160,7 @@ TEST_F(OutputLibraryTest, WithoutAClockEventsAreSentAsTheyArePut) {
 // A notifier that notes any call made after its owner said the sender was closed.
 class ClosingNotifier final : public MidiNotifier {
   public:
-    void PostMidiMessage(uint32_t, uint32_t) override {
+    void PostMidiMessage(uint32_t, uint32_t, uint32_t) override {
         ++calls;
         if (closed) late = true;
     }

@@ -14,6 +14,7 @@ namespace {
 
 using testing::Bytes;
 using testing::MakeRecordingPort;
+using testing::NoteRoomAndPost;
 using testing::RecordingNotifier;
 using Messages = std::vector<std::vector<uint8_t>>;
 
@@ -43,17 +44,17 @@ TEST(OutputTest, AFullQueueRefusesAndPostsReadyOnceWhenHalfEmpty) {
     EXPECT_FALSE(output->Put({1, 0x90, 61, 100, 0}));
     for (int i = 0; i < 3; ++i)
         output->DispatchHead(0);
-    output->PostReadyIfRoom();
+    NoteRoomAndPost(*output);
     EXPECT_EQ(notifier.Count(MSG_OUTPUT_READY), 0);  // 5 of 8: not yet
     output->DispatchHead(0);
-    output->PostReadyIfRoom();
-    output->PostReadyIfRoom();
+    NoteRoomAndPost(*output);
+    NoteRoomAndPost(*output);
     ASSERT_EQ(notifier.Posts().size(), 1u);
     EXPECT_EQ(notifier.Posts()[0], std::make_pair(MSG_OUTPUT_READY, output->Generation()));
     // Without a refusal, room alone posts nothing.
     while (!output->Empty())
         output->DispatchHead(0);
-    output->PostReadyIfRoom();
+    NoteRoomAndPost(*output);
     EXPECT_EQ(notifier.Posts().size(), 1u);
 }
 
@@ -68,7 +69,7 @@ TEST(OutputTest, ResetDropsTheQueueRestartsTicksSilencesAndBumpsTheGeneration) {
     output->Reset();
     EXPECT_TRUE(output->Empty());
     EXPECT_EQ(output->Generation(), before + 1);
-    output->PostReadyIfRoom();  // the refusal belonged to the dropped queue
+    NoteRoomAndPost(*output);  // the refusal belonged to the dropped queue
     EXPECT_EQ(notifier.Count(MSG_OUTPUT_READY), 0);
     const Messages silence = Bytes(*probe);
     ASSERT_EQ(silence.size(), 32u);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "midi/MidiLib.h"
+#include "midilib/Clock.h"
 #include "midilib/LibraryOptions.h"
 #include "midilib/OutputPort.h"
 #include "midilib/OutputTestDevice.h"
@@ -17,14 +18,22 @@ namespace midilib::testing {
 
 class RecordingNotifier final : public MidiNotifier {
   public:
-    void PostMidiMessage(uint32_t message, uint32_t generation) override {
+    // A post of `count` messages is recorded as that many messages.
+    void PostMidiMessage(uint32_t message, uint32_t generation, uint32_t count) override {
         std::lock_guard lock(mutex_);
-        posts_.emplace_back(message, generation);
+        for (uint32_t i = 0; i < count; ++i)
+            posts_.emplace_back(message, generation);
+        calls_.push_back(message);
     }
     int Count(uint32_t message) const {
         std::lock_guard lock(mutex_);
         return int(std::count_if(posts_.begin(), posts_.end(),
                                  [message](const auto& post) { return post.first == message; }));
+    }
+    // How many posts carried the messages of this kind.
+    int Calls(uint32_t message) const {
+        std::lock_guard lock(mutex_);
+        return int(std::count(calls_.begin(), calls_.end(), message));
     }
     std::vector<std::pair<uint32_t, uint32_t>> Posts() const {
         std::lock_guard lock(mutex_);
@@ -33,12 +42,28 @@ class RecordingNotifier final : public MidiNotifier {
     void Clear() {
         std::lock_guard lock(mutex_);
         posts_.clear();
+        calls_.clear();
     }
 
   private:
     mutable std::mutex mutex_;
     std::vector<std::pair<uint32_t, uint32_t>> posts_;
+    std::vector<uint32_t> calls_;
 };
+
+// What a wake does for an output on its own: room noted, the due ready message delivered.
+inline void NoteRoomAndPost(OutputPort& output) {
+    output.NoteRoom();
+    if (const auto post = output.TakeReadyPost()) Deliver(std::span(&*post, 1));
+}
+
+// One wake of `clock` as its thread makes it: Tick, then the posts it made due delivered.
+inline int64_t Wake(Clock& clock, int64_t now) {
+    const int64_t next = clock.Tick(now);
+    PendingPost posts[kMaxPostsPerWake];
+    Deliver(std::span(posts, clock.TakePosts(posts)));
+    return next;
+}
 
 // An output port whose device records into `probe`.
 inline std::unique_ptr<OutputPort> MakeRecordingPort(MidiNotifier* notifier,

@@ -1,54 +1,59 @@
 #pragma once
-// TestLoop: the tests' own owner-thread loop for MessageWindow. Dispatch may be called from the
-// library's clock thread; Pump and RunUntil run the queued tasks on the test's thread.
+// TestLoop: the tests' own owner-thread loop for MessageWindow. Signal may be called from the
+// library's clock thread; Pump and RunUntil deliver the windows' messages on the test's thread.
 
 #include <chrono>
 #include <condition_variable>
-#include <deque>
-#include <functional>
 #include <mutex>
 
 #include "midi/MessageWindow.h"
 
 class TestLoop final : public MessageDispatcher {
   public:
-    void Dispatch(std::function<void()> task) override {
+    // Delivers what the windows hold now; returns whether a wake was pending.
+    bool Pump() {
         {
             std::lock_guard lock(mutex_);
-            tasks_.push_back(std::move(task));
+            if (!signalled_) return false;
+            signalled_ = false;
         }
-        wake_.notify_one();
+        DeliverAll();
+        return true;
     }
 
-    // Runs every task queued now; returns how many ran.
-    int Pump() {
-        std::deque<std::function<void()>> ready;
-        {
-            std::lock_guard lock(mutex_);
-            ready.swap(tasks_);
-        }
-        for (auto& task : ready)
-            task();
-        return static_cast<int>(ready.size());
-    }
-
-    // Runs tasks as they arrive until `done()` holds or `timeout` passes; returns done().
+    // Delivers as wakes arrive until `done()` holds or `timeout` passes; returns done().
     template <class Predicate>
     bool RunUntil(Predicate done, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         while (!done()) {
             {
                 std::unique_lock lock(mutex_);
-                if (!wake_.wait_until(lock, deadline, [this] { return !tasks_.empty(); }))
-                    return done();
+                if (!wake_.wait_until(lock, deadline, [this] { return signalled_; })) return done();
             }
             Pump();
         }
         return true;
     }
 
+    // How many times the library woke this loop.
+    int Wakes() const {
+        std::lock_guard lock(mutex_);
+        return wakes_;
+    }
+
+  protected:
+    void Signal() override {
+        {
+            std::lock_guard lock(mutex_);
+            signalled_ = true;
+            ++wakes_;
+        }
+        wake_.notify_one();
+    }
+
   private:
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     std::condition_variable wake_;
-    std::deque<std::function<void()>> tasks_;
+    bool signalled_ = false;
+    int wakes_ = 0;
 };
