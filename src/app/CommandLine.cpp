@@ -1,7 +1,9 @@
 #include "app/CommandLine.h"
 
 #include <QCommandLineParser>
+#include <algorithm>
 #include <cstring>
+#include <deque>
 
 #include "app/CAboutDlg.h"
 #include "midi/MidiLib.h"
@@ -9,41 +11,81 @@
 
 namespace {
 
-struct Options {
-    QCommandLineOption headless{"headless", "Play FILE once without showing a window, then exit."};
-    QCommandLineOption log{"log", "Log everything into LOGFILE from the start.", "LOGFILE"};
-    QCommandLineOption device{
-        "device", "Output device: a number, or text found in its description (\"null\").",
-        "N|TEXT"};
-    QCommandLineOption wav{"wav", "The built-in synth also records into WAVFILE.", "WAVFILE"};
-    QCommandLineOption period{"period", "The clock's timer period in milliseconds: 1 or 10.", "MS"};
-    QCommandLineOption stats{"stats",
-                             "With --headless: print how late the events reached the device."};
-    QCommandLineOption chords{"chords", "Print the chord sheet of FILE and exit.", "FILE"};
-    QCommandLineOption channels{"channels", "With --chords: the channels to listen to (1-16).",
-                                "LIST"};
-    QCommandLineOption tracks{"tracks", "With --chords: the tracks to listen to (from 0).", "LIST"};
-    QCommandLineOption transpose{"transpose", "With --chords: semitones, -12 to 12.", "N"};
-    QCommandLineOption transposeTracks{"transpose-tracks", "With --chords: the tracks transposed.",
-                                       "LIST"};
+// The program's options, each declared once, in the order --help lists them.
+class OptionTable {
+  public:
+    explicit OptionTable(QCommandLineParser& parser) : parser_(parser) {}
+    const QCommandLineOption& Flag(const char* name, const char* help) {
+        return Add(QCommandLineOption(QString::fromLatin1(name), QString::fromUtf8(help)));
+    }
+    const QCommandLineOption& Value(const char* name, const char* help, const char* valueName) {
+        return Add(QCommandLineOption(QString::fromLatin1(name), QString::fromUtf8(help),
+                                      QString::fromLatin1(valueName)));
+    }
+
+  private:
+    const QCommandLineOption& Add(QCommandLineOption option) {
+        parser_.addOption(option);
+        return options_.emplace_back(std::move(option));
+    }
+    QCommandLineParser& parser_;
+    std::deque<QCommandLineOption> options_;  // stable addresses
 };
 
 std::string Local(const QString& text) {
     return text.toLocal8Bit().toStdString();
 }
 
+// "--a, --b and --c"
+std::string Names(const std::vector<const QCommandLineOption*>& options) {
+    std::string text;
+    for (size_t i = 0; i < options.size(); ++i) {
+        if (i > 0) text += i + 1 == options.size() ? " and " : ", ";
+        text += "--" + Local(options[i]->names().front());
+    }
+    return text;
+}
+
+bool AnySet(const QCommandLineParser& parser, const std::vector<const QCommandLineOption*>& set) {
+    return std::any_of(set.begin(), set.end(), [&parser](const QCommandLineOption* option) {
+        return parser.isSet(*option);
+    });
+}
+
 }  // namespace
 
 ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     ParsedCommandLine result;
-    Options o;
     QCommandLineParser parser;
     parser.setApplicationDescription("Tabulon: a MIDI file player that shows the guitar chords.");
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    parser.addOptions({o.headless, o.log, o.device, o.wav, o.period, o.stats, o.chords, o.channels,
-                       o.tracks, o.transpose, o.transposeTracks});
+    OptionTable table(parser);
+    const auto& headless =
+        table.Flag("headless", "Play FILE once without showing a window, then exit.");
+    const auto& log = table.Value("log", "Log everything into LOGFILE from the start.", "LOGFILE");
+    const auto& device = table.Value(
+        "device", "Output device: a number, or text found in its description (\"null\").",
+        "N|TEXT");
+    const auto& wav =
+        table.Value("wav", "The built-in synth also records into WAVFILE.", "WAVFILE");
+    const auto& period =
+        table.Value("period", "The clock's timer period in milliseconds: 1 or 10.", "MS");
+    const auto& stats =
+        table.Flag("stats", "With --headless: print how late the events reached the device.");
+    const auto& chords = table.Value("chords", "Print the chord sheet of FILE and exit.", "FILE");
+    const auto& channels =
+        table.Value("channels", "With --chords: the channels to listen to (1-16).", "LIST");
+    const auto& tracks =
+        table.Value("tracks", "With --chords: the tracks to listen to (from 0).", "LIST");
+    const auto& transpose = table.Value("transpose", "With --chords: semitones, -12 to 12.", "N");
+    const auto& transposeTracks =
+        table.Value("transpose-tracks", "With --chords: the tracks transposed.", "LIST");
     parser.addPositionalArgument("FILE", "The MIDI file to open.", "[FILE]");
+    // Options that play, which the chord sheet refuses; options that only a headless play takes.
+    const std::vector<const QCommandLineOption*> playing = {&headless, &device, &wav, &period,
+                                                            &stats};
+    const std::vector<const QCommandLineOption*> headlessOnly = {&stats};
 
     auto fail = [&result](std::string text) {
         result.action = ParsedCommandLine::Action::Error;
@@ -64,25 +106,22 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     }
 
     const QStringList files = parser.positionalArguments();
-    const bool chordOptions = parser.isSet(o.channels) || parser.isSet(o.tracks) ||
-                              parser.isSet(o.transpose) || parser.isSet(o.transposeTracks);
-    if (parser.isSet(o.chords)) {
+    const bool chordOptions = parser.isSet(channels) || parser.isSet(tracks) ||
+                              parser.isSet(transpose) || parser.isSet(transposeTracks);
+    if (parser.isSet(chords)) {
         if (!files.isEmpty())
             return fail("--chords takes its file as its value, not a second FILE");
-        if (parser.isSet(o.headless) || parser.isSet(o.device) || parser.isSet(o.wav) ||
-            parser.isSet(o.period) || parser.isSet(o.stats))
-            return fail(
-                "--chords does not play: --headless, --device, --wav, --period and --stats do not "
-                "apply");
+        if (AnySet(parser, playing))
+            return fail("--chords does not play: " + Names(playing) + " do not apply");
         result.action = ParsedCommandLine::Action::Chords;
         auto& args = result.chordSheetArguments;
-        args.push_back(Local(parser.value(o.chords)));
+        args.push_back(Local(parser.value(chords)));
         const std::pair<const QCommandLineOption*, const char*> forwarded[] = {
-            {&o.channels, "--channels"},
-            {&o.tracks, "--tracks"},
-            {&o.transpose, "--transpose"},
-            {&o.transposeTracks, "--transpose-tracks"},
-            {&o.log, "--log"}};
+            {&channels, "--channels"},
+            {&tracks, "--tracks"},
+            {&transpose, "--transpose"},
+            {&transposeTracks, "--transpose-tracks"},
+            {&log, "--log"}};
         for (const auto& [option, name] : forwarded) {
             if (!parser.isSet(*option)) continue;
             args.push_back(name);
@@ -95,28 +134,30 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
 
     StartupOptions& options = result.options;
     options.files = files;
-    options.headless = parser.isSet(o.headless);
+    options.headless = parser.isSet(headless);
     if (options.headless && files.isEmpty()) return fail("--headless needs a FILE to play");
-    if (parser.isSet(o.log)) {
-        options.logFile = Local(parser.value(o.log));
+    for (const QCommandLineOption* option : headlessOnly)
+        if (parser.isSet(*option) && !options.headless)
+            return fail(Names({option}) + " goes with --headless");
+    if (parser.isSet(log)) {
+        options.logFile = Local(parser.value(log));
         if (options.logFile.empty()) return fail("--log needs a file name");
     }
-    if (parser.isSet(o.device)) {
-        result.deviceText = Local(parser.value(o.device));
+    if (parser.isSet(device)) {
+        result.deviceText = Local(parser.value(device));
         if (result.deviceText.empty()) return fail("--device needs a number or a name");
     }
-    if (parser.isSet(o.wav)) {
-        result.wavFile = Local(parser.value(o.wav));
+    if (parser.isSet(wav)) {
+        result.wavFile = Local(parser.value(wav));
         if (result.wavFile.empty()) return fail("--wav needs a file name");
     }
-    if (parser.isSet(o.period)) {
-        const QString value = parser.value(o.period);
+    if (parser.isSet(period)) {
+        const QString value = parser.value(period);
         if (value != QStringLiteral("1") && value != QStringLiteral("10"))
             return fail("--period takes 1 or 10 (milliseconds), not " + Local(value));
         options.timerPeriod = static_cast<uint16_t>(value.toUInt());
     }
-    options.printLateness = parser.isSet(o.stats);
-    if (options.printLateness && !options.headless) return fail("--stats goes with --headless");
+    options.printLateness = parser.isSet(stats);
     return result;
 }
 

@@ -10,16 +10,16 @@
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
+#include <optional>
 
 #include "Misc/LogStream.h"
 #include "app/CMainFrame.h"
 #include "app/CTabulonApp.h"
-#include "app/CTabulonDoc.h"
-#include "app/CTabulonView.h"
 #include "app/CommandLine.h"
+#include "app/HeadlessPlay.h"
+#include "app/LogScope.h"
 #include "chordsheet/ChordSheet.h"
 #include "midilib/LibraryOptions.h"
-#include "res/Resource.h"
 #include "settings/UserSettings.h"
 
 namespace {
@@ -109,15 +109,6 @@ class FirstPaintProbe final : public QObject {
     bool seen_ = false;
 };
 
-// Headless runs keep standard error for the program's own messages: the offscreen platform's
-// remarks about window hints and the runtime folder mean nothing there.
-void HeadlessMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (text.contains(QLatin1String("propagateSizeHints")) ||
-        text.startsWith(QLatin1String("QStandardPaths:")))
-        return;
-    std::cerr << qFormatLogMessage(type, context, text).toLocal8Bit().constData() << '\n';
-}
-
 void LogEverythingInto(const std::string& path) {
     UserSettings.loggingEnabled = 1;
     UserSettings.logNotes = 1;
@@ -127,14 +118,59 @@ void LogEverythingInto(const std::string& path) {
     UserSettings.logFileName = path;
 }
 
-// How late the view's output handed its events to the device, on standard error.
-void PrintLateness(CMainFrame& frame) {
-    const auto* view = dynamic_cast<CTabulonView*>(frame.GetActiveView());
-    if (!view) return;
-    const midilib::LatenessSummary lateness = midilib::GetMidiOutLateness(view->output.GetHandle());
-    std::cerr << "tabulon: " << lateness.count << " events, lateness p50 " << lateness.p50Ns / 1000
-              << " us, p99 " << lateness.p99Ns / 1000 << " us, max " << lateness.maxNs / 1000
-              << " us\n";
+// What the command line asks of the library and the log before the application starts; the exit
+// status when it cannot be done.
+std::optional<int> ApplyStartupOptions(ParsedCommandLine& commandLine) {
+    StartupOptions& options = commandLine.options;
+    if (!commandLine.wavFile.empty()) midilib::SetSynthWavFile(commandLine.wavFile);
+    if (!commandLine.deviceText.empty()) {
+        std::string error;
+        options.device = ResolveOutputDevice(commandLine.deviceText, error);
+        if (!options.device) {
+            std::cerr << "tabulon: " << error << '\n';
+            return kExitUsage;
+        }
+    }
+    if (!options.logFile.empty()) {
+        if (!OpenLogStream(options.logFile)) {
+            std::cerr << "tabulon: cannot write the log file " << options.logFile << '\n';
+            return kExitUsage;
+        }
+        LogEverythingInto(options.logFile);
+    }
+    return std::nullopt;
+}
+
+// The window application (shown, or headless) from start to end; its exit status.
+int RunApplication(int argc, char** argv, ParsedCommandLine& commandLine,
+                   const QElapsedTimer& sinceStart) {
+    if (const auto refused = ApplyStartupOptions(commandLine)) return *refused;
+    const StartupOptions& options = commandLine.options;
+    if (options.headless) PrepareHeadless();
+    QApplication qt(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Tabulon"));
+    QCoreApplication::setApplicationName(QStringLiteral("Tabulon"));
+    SignalQuit signalQuit;
+
+    int exitCode = kExitOk;
+    {
+        CTabulonApp app(options);
+        if (!app.InitInstance()) {
+            app.ExitInstance();
+            return kExitFailed;
+        }
+        auto* frame = dynamic_cast<CMainFrame*>(app.GetMainWnd());
+        const char* probeSetting = std::getenv("TABULON_STARTUP_PROBE");
+        FirstPaintProbe probe(sinceStart, probeSetting ? std::atoll(probeSetting) : 0);
+        if (probeSetting && frame && frame->GetActiveView())
+            frame->GetActiveView()->installEventFilter(&probe);
+        if (options.headless) {
+            if (const auto refused = WireHeadlessPlay(frame, options)) return *refused;
+        }
+        exitCode = app.Run();
+    }
+    if (signalQuit.Received() != 0) exitCode = 128 + signalQuit.Received();
+    return exitCode;
 }
 
 }  // namespace
@@ -160,79 +196,8 @@ int main(int argc, char** argv) {
         case ParsedCommandLine::Action::RunWindow:
             break;
     }
-
-    StartupOptions& options = commandLine.options;
-    if (!commandLine.wavFile.empty()) midilib::SetSynthWavFile(commandLine.wavFile);
-    if (!commandLine.deviceText.empty()) {
-        std::string error;
-        options.device = ResolveOutputDevice(commandLine.deviceText, error);
-        if (!options.device) {
-            std::cerr << "tabulon: " << error << '\n';
-            return kExitUsage;
-        }
-    }
-    if (!options.logFile.empty()) {
-        if (!OpenLogStream(options.logFile)) {
-            std::cerr << "tabulon: cannot write the log file " << options.logFile << '\n';
-            return kExitUsage;
-        }
-        LogEverythingInto(options.logFile);
-    }
-
-    if (options.headless) {
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        qInstallMessageHandler(&HeadlessMessages);
-    }
-    QApplication qt(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Tabulon"));
-    QCoreApplication::setApplicationName(QStringLiteral("Tabulon"));
-    SignalQuit signalQuit;
-
-    int exitCode = kExitOk;
-    {
-        CTabulonApp app(options);
-        if (!app.InitInstance()) {
-            app.ExitInstance();
-            CloseLogStream();
-            return kExitFailed;
-        }
-        auto* frame = dynamic_cast<CMainFrame*>(app.GetMainWnd());
-        const char* probeSetting = std::getenv("TABULON_STARTUP_PROBE");
-        FirstPaintProbe probe(sinceStart, probeSetting ? std::atoll(probeSetting) : 0);
-        if (probeSetting && frame && frame->GetActiveView())
-            frame->GetActiveView()->installEventFilter(&probe);
-
-        if (options.headless) {
-            const auto* document =
-                frame ? dynamic_cast<CTabulonDoc*>(frame->GetActiveDocument()) : nullptr;
-            if (!document || !document->LastOpenSucceeded()) {
-                // The document has said why on standard error.
-                CloseLogStream();
-                return kExitUsage;
-            }
-            if (!frame->clock.IsOpen()) {
-                std::cerr << "tabulon: the playback clock could not be opened\n";
-                CloseLogStream();
-                return kExitFailed;
-            }
-            if (options.timerPeriod) frame->clock.SetPeriod(*options.timerPeriod);
-            frame->clock.onDone = [frame, printLateness = options.printLateness] {
-                if (printLateness) PrintLateness(*frame);
-                // The library has said on standard error that the device failed; a play that
-                // was not heard to its end does not exit as a success.
-                const auto* view = dynamic_cast<const CTabulonView*>(frame->GetActiveView());
-                QCoreApplication::exit(view && view->OutputDeviceFailed() ? kExitFailed : kExitOk);
-            };
-            // The toolbar's Play runs whatever the Start rule says, as a click on it would.
-            QTimer::singleShot(0, frame, [frame] { frame->OnCommand(ID_TOOLBAR_PLAY); });
-        }
-        exitCode = app.Run();
-    }
-    if (signalQuit.Received() != 0) exitCode = 128 + signalQuit.Received();
-    if (!CloseLogStream()) {
-        std::cerr << "tabulon: writing the log file " << UserSettings.logFileName
-                  << " failed (is the disk full?); it lacks the latest lines\n";
-        if (exitCode == kExitOk) exitCode = kExitFailed;
-    }
-    return exitCode;
+    // The log, opened by --log or later from the Logging dialog, is closed and checked however
+    // the run ends.
+    LogScope log;
+    return log.Finish(RunApplication(argc, argv, commandLine, sinceStart));
 }

@@ -190,6 +190,15 @@ TEST_F(TabulonProgram, UnreadableFilesAndBadValuesExitWithStatusTwo) {
     }
     const Result unreadable = Run({"--headless", "--device", "null", "/nonexistent/song.mid"});
     EXPECT_EQ(Lines(unreadable.err).size(), 1u) << unreadable.err;
+
+    // A run that ends early still closes and checks its log: a log that lost lines is reported.
+    if (std::filesystem::exists("/dev/full")) {
+        const Result lost = Run({"--headless", "--device", "null", "--log", "/dev/full",
+                                 QString::fromStdString(garbage)});
+        EXPECT_EQ(lost.exitCode, 2);
+        EXPECT_NE(lost.err.find("writing the log file /dev/full failed"), std::string::npos)
+            << lost.err;
+    }
 }
 
 TEST_F(TabulonProgram, ChordSheetPrintsTheTimeline) {
