@@ -31,6 +31,7 @@
 #include "midi/MidiLib.h"
 #include "midilib/LibraryMutex.h"
 #include "midilib/LibraryOptions.h"
+#include "midilib/testing/TestOutputDevices.h"
 #include "midilib/OutputLatenessStats.h"
 
 namespace {
@@ -222,7 +223,7 @@ CaseResult RunCase(const Options& options, bool realtime, bool busy) {
 int main(int argc, char** argv) {
     Options options;
     if (!ParseOptions(argc, argv, options)) return 2;
-    midilib::TestDeviceSpec probe;
+    midilib::TestDeviceConfig probe;
     probe.description = "Jitter Probe";
     midilib::SetTestOutputDevices({probe});
     std::printf("clock_jitter: %d s per case, %u ms period\n", options.seconds, options.period);

@@ -2,7 +2,6 @@
 
 #include "midilib/AlsaOutputDevice.h"
 #include "midilib/NullOutputDevice.h"
-#include "midilib/OutputTestDevice.h"
 #include "midilib/SynthOutputDevice.h"
 
 namespace midilib {
@@ -10,14 +9,14 @@ namespace midilib {
 DeviceList DeviceList::Discover(const LibraryOptionValues& options) {
     DeviceList list;
     auto add = [&list](Kind kind, std::string description, std::string portName = {},
-                       TestDeviceSpec test = {}) {
+                       std::function<std::unique_ptr<OutputDevice>()> open = {}) {
         if (description.size() > kMaxDescription) description.resize(kMaxDescription);
         list.entries_.push_back(
-            {kind, std::move(description), std::move(portName), std::move(test)});
+            {kind, std::move(description), std::move(portName), std::move(open)});
     };
-    if (!options.testDevices.empty()) {
-        for (const TestDeviceSpec& spec : options.testDevices)
-            add(Kind::Test, spec.description, {}, spec);
+    if (!options.substituteDevices.empty()) {
+        for (const SubstituteDevice& device : options.substituteDevices)
+            add(Kind::Substitute, device.description, {}, device.open);
         return list;
     }
     for (const std::string& port : AlsaOutputDevice::ListPorts())
@@ -43,9 +42,8 @@ std::unique_ptr<OutputDevice> DeviceList::Open(size_t device,
         case Kind::Synth:
             return SynthOutputDevice::Open(
                 {options.synthWavFile, options.synthAudioDriver, options.synthAlsaDevice, {}});
-        case Kind::Test:
-            if (entry.test.failsToOpen) return nullptr;
-            return std::make_unique<OutputTestDevice>(entry.test);
+        case Kind::Substitute:
+            return entry.openSubstitute ? entry.openSubstitute() : nullptr;
     }
     return nullptr;
 }

@@ -1,10 +1,12 @@
 #pragma once
 // DeviceList: the output devices of the library, numbered from 0: the ALSA sequencer's writable
 // ports first, then the null device, then the built-in synth last (so that the last device whose
-// description contains "Synth" is the built-in synth). With test devices set in the library
-// options, those replace the whole list. Descriptions are cut to kMaxDescription characters.
+// description contains "Synth" is the built-in synth). With substitute devices set in the
+// library options, those replace the whole list. Descriptions are cut to kMaxDescription
+// characters.
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,12 +30,12 @@ class DeviceList {
     std::unique_ptr<OutputDevice> Open(size_t device, const LibraryOptionValues& options) const;
 
   private:
-    enum class Kind { AlsaPort, Null, Synth, Test };
+    enum class Kind { AlsaPort, Null, Synth, Substitute };
     struct Entry {
         Kind kind;
         std::string description;
         std::string portName;
-        TestDeviceSpec test;
+        std::function<std::unique_ptr<OutputDevice>()> openSubstitute;
     };
     std::vector<Entry> entries_;
 };

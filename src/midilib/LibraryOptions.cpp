@@ -1,5 +1,7 @@
 #include "midilib/LibraryOptions.h"
 
+#include <mutex>
+
 namespace midilib {
 
 namespace {
@@ -30,9 +32,9 @@ void SetClockRealtime(bool enabled) {
     Store().values.clockRealtime = enabled;
 }
 
-void SetTestOutputDevices(std::vector<TestDeviceSpec> devices) {
+void SetSubstituteOutputDevices(std::vector<SubstituteDevice> devices) {
     std::lock_guard lock(Store().mutex);
-    Store().values.testDevices = std::move(devices);
+    Store().values.substituteDevices = std::move(devices);
     ++Store().values.deviceListRevision;
 }
 

@@ -24,6 +24,7 @@
 #include "app/CTabulonView.h"
 #include "framework/MessageBox.h"
 #include "midilib/LibraryOptions.h"
+#include "midilib/testing/TestOutputDevices.h"
 #include "settings/UserSettings.h"
 
 namespace apptest {
@@ -82,9 +83,9 @@ inline std::string DemoSong(const std::string& name) {
 }
 
 // A test output device.
-inline midilib::TestDeviceSpec Device(std::string description, bool failsToOpen = false,
+inline midilib::TestDeviceConfig Device(std::string description, bool failsToOpen = false,
                                       std::shared_ptr<midilib::TestDeviceProbe> probe = nullptr) {
-    midilib::TestDeviceSpec spec;
+    midilib::TestDeviceConfig spec;
     spec.description = std::move(description);
     spec.failsToOpen = failsToOpen;
     spec.probe = std::move(probe);

@@ -10,7 +10,7 @@
 #include "res/Resource.h"
 
 using namespace apptest;
-using midilib::TestDeviceSpec;
+using midilib::TestDeviceConfig;
 
 namespace {
 
@@ -23,7 +23,7 @@ class DeviceMenuTest : public ::testing::Test {
     void TearDown() override { midilib::SetTestOutputDevices({}); }
 
     // Builds a menu over `names` as the view does, with the output attached.
-    void Build(const std::vector<TestDeviceSpec>& devices) {
+    void Build(const std::vector<TestDeviceConfig>& devices) {
         midilib::SetTestOutputDevices(devices);
         defaultOutputDevice = 0;
         menuBar = CMenu::Attach(bar.get());

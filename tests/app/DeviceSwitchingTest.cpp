@@ -13,7 +13,7 @@
 
 using namespace apptest;
 using midilib::TestDeviceProbe;
-using midilib::TestDeviceSpec;
+using midilib::TestDeviceConfig;
 
 namespace {
 
@@ -55,9 +55,9 @@ class DeviceSwitchingTest : public ::testing::Test {
         EnsureApplication();
         UserSettings = UserSettingsRecord{};
         midilib::SetTestOutputDevices(
-            {TestDeviceSpec{"Port A", false, {}, portAFailsAfter, portProbe},
-             TestDeviceSpec{"Broken", true, {}, -1, brokenProbe},
-             TestDeviceSpec{"Test Synth", false, {}, -1, synthProbe}});
+            {TestDeviceConfig{"Port A", false, {}, portAFailsAfter, portProbe},
+             TestDeviceConfig{"Broken", true, {}, -1, brokenProbe},
+             TestDeviceConfig{"Test Synth", false, {}, -1, synthProbe}});
         app = std::make_unique<CTabulonApp>();
         ASSERT_TRUE(app->InitInstance());
         frame = dynamic_cast<CMainFrame*>(app->GetMainWnd());

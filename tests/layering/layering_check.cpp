@@ -33,6 +33,9 @@ const std::vector<Layer> kLayers = {
     // The record and the operations of our MIDI library: what every layer may call.
     {"interface", {"midi/MidiEvent.h", "midi/MidiLib.h", "midi/MidiMessages.h"}, {}},
     {"settings-core", {"settings/UserSettings.", "settings/ChordOptions."}, {"interface"}},
+    // Test devices of the library: no layer of the program may include them (tests and benchmarks
+    // do).
+    {"midilib-testing", {"midilib/testing/"}, {"interface", "midilib"}},
     {"midilib", {"midilib/"}, {"interface"}},
     {"Misc", {"Misc/"}, {"interface", "settings-core"}},
     {"midi", {"midi/"}, {"interface", "settings-core"}},
@@ -66,7 +69,7 @@ const std::vector<Exception> kExceptions = {
     {"settings/SettingsCommands.cpp", "app/CMainFrame.h",
      "the settings commands are the main frame's command handlers"},
     {"app/", "midilib/LibraryOptions.h",
-     "the program chooses the library's run options (WAV recording, test devices)"},
+     "the program chooses the library's run options (WAV recording, the synth's audio driver)"},
     {"app/", "midilib/SynthStatus.h",
      "the window shows the built-in synth's state (driver, silence and why), which only the "
      "library knows"},

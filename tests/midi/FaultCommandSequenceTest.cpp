@@ -22,12 +22,13 @@
 #include "midi/CMidiTrack.h"
 #include "midi/MidiTestSupport.h"
 #include "midilib/LibraryOptions.h"
+#include "midilib/testing/TestOutputDevices.h"
 #include "midilib/SmfTestSupport.h"
 #include "support/TestLoop.h"
 
 using namespace miditest;
 using midilib::TestDeviceProbe;
-using midilib::TestDeviceSpec;
+using midilib::TestDeviceConfig;
 
 namespace {
 
@@ -88,9 +89,9 @@ class FaultCommandSequenceTest : public ::testing::Test {
     void SetUp() override {
         UserSettings = UserSettingsRecord{};
         UserSettings.ResetTrackSettings();  // every channel and track monitored: the analysis runs
-        midilib::SetTestOutputDevices({TestDeviceSpec{"Recorder", false, {}, -1, probes[0]},
-                                       TestDeviceSpec{"Other", false, {}, -1, probes[1]},
-                                       TestDeviceSpec{"Broken", true, {}, -1, nullptr}});
+        midilib::SetTestOutputDevices({TestDeviceConfig{"Recorder", false, {}, -1, probes[0]},
+                                       TestDeviceConfig{"Other", false, {}, -1, probes[1]},
+                                       TestDeviceConfig{"Broken", true, {}, -1, nullptr}});
         versions[0].Write(SongFile(0));
         versions[1].Write(SongFile(1));
         clock.Create(loop);

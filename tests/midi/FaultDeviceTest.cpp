@@ -11,12 +11,13 @@
 #include "midi/CMidiTrack.h"
 #include "midi/MidiTestSupport.h"
 #include "midilib/LibraryOptions.h"
+#include "midilib/testing/TestOutputDevices.h"
 #include "support/TestLoop.h"
 
 using namespace miditest;
 using namespace std::chrono_literals;
 using midilib::TestDeviceProbe;
-using midilib::TestDeviceSpec;
+using midilib::TestDeviceConfig;
 using Bytes = std::vector<uint8_t>;
 using SteadyTime = std::chrono::steady_clock::time_point;
 
@@ -73,10 +74,10 @@ class FaultDeviceTest : public ::testing::Test {
     void SetUp() override {
         UserSettings = UserSettingsRecord{};
         midilib::SetTestOutputDevices({
-            TestDeviceSpec{"Good", false, 0ms, -1, good},
-            TestDeviceSpec{"Busy At First", false, 400ms, -1, busy},
-            TestDeviceSpec{"Fails Midway", false, 0ms, 32 + 700, failing},
-            TestDeviceSpec{"Other", false, 0ms, -1, other},
+            TestDeviceConfig{"Good", false, 0ms, -1, good},
+            TestDeviceConfig{"Busy At First", false, 400ms, -1, busy},
+            TestDeviceConfig{"Fails Midway", false, 0ms, 32 + 700, failing},
+            TestDeviceConfig{"Other", false, 0ms, -1, other},
         });
         clock.Create(loop);
         ASSERT_EQ(clock.Open(0, 1), 1);

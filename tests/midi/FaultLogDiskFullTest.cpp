@@ -21,6 +21,7 @@
 #include "midi/CMidiTrack.h"
 #include "midi/MidiTestSupport.h"
 #include "midilib/LibraryOptions.h"
+#include "midilib/testing/TestOutputDevices.h"
 #include "support/TestLoop.h"
 
 using namespace miditest;

@@ -12,6 +12,7 @@
 #include "midi/CMidiTrack.h"
 #include "midi/MidiTestSupport.h"
 #include "midilib/LibraryOptions.h"
+#include "midilib/testing/TestOutputDevices.h"
 #include "midilib/SynthOutputDevice.h"
 #include "support/TestLoop.h"
 

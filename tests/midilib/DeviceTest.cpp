@@ -11,6 +11,7 @@
 
 #include "midi/MidiLib.h"
 #include "midilib/LibraryOptions.h"
+#include "midilib/testing/TestOutputDevices.h"
 #include "midilib/WavWriter.h"
 
 namespace midilib {
@@ -45,7 +46,7 @@ TEST(DeviceTest, TheBuiltInSynthIsTheLastSynthAndTheNullDeviceIsNoSynth) {
 }
 
 TEST(DeviceTest, TestDevicesReplaceTheListAndLongDescriptionsAreCut) {
-    TestDeviceSpec longName, shortName;
+    TestDeviceConfig longName, shortName;
     longName.description = "A very long description of a device, longer than 31";
     shortName.description = "Short";
     SetTestOutputDevices({longName, shortName});

@@ -24,8 +24,8 @@ class OutputLibraryTest : public ::testing::Test {
   protected:
     void SetUp() override {
         recorder_ = std::make_shared<TestDeviceProbe>();
-        TestDeviceSpec recorder{"Test Recorder", false, 0ms, -1, recorder_};
-        TestDeviceSpec broken{"Test Broken", true, 0ms, -1, nullptr};
+        TestDeviceConfig recorder{"Test Recorder", false, 0ms, -1, recorder_};
+        TestDeviceConfig broken{"Test Broken", true, 0ms, -1, nullptr};
         SetTestOutputDevices({recorder, broken});
         ASSERT_EQ(GetNumOutDevices(), 2);
     }

@@ -12,7 +12,7 @@
 #include "midilib/Clock.h"
 #include "midilib/LibraryOptions.h"
 #include "midilib/OutputPort.h"
-#include "midilib/OutputTestDevice.h"
+#include "midilib/testing/TestOutputDevices.h"
 
 namespace midilib::testing {
 
@@ -70,7 +70,7 @@ inline std::unique_ptr<OutputPort> MakeRecordingPort(MidiNotifier* notifier,
                                                      std::shared_ptr<TestDeviceProbe> probe,
                                                      size_t capacity = OutputPort::kDefaultCapacity,
                                                      int failAfter = -1) {
-    TestDeviceSpec spec;
+    TestDeviceConfig spec;
     spec.description = "Recorder";
     spec.probe = std::move(probe);
     spec.failAfter = failAfter;
