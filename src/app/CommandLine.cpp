@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <string_view>
 
 #include "app/CAboutDlg.h"
 #include "midi/MidiLib.h"
@@ -46,10 +47,48 @@ std::string Names(const std::vector<const QCommandLineOption*>& options) {
     return text;
 }
 
-bool AnySet(const QCommandLineParser& parser, const std::vector<const QCommandLineOption*>& set) {
-    return std::any_of(set.begin(), set.end(), [&parser](const QCommandLineOption* option) {
-        return parser.isSet(*option);
-    });
+std::string_view OptionName(std::string_view argument) {
+    return argument.substr(0, argument.find('='));
+}
+
+// True when `argument` is `option` (alone or with "=value").
+bool IsOption(const QCommandLineOption& option, std::string_view argument) {
+    return OptionName(argument) == "--" + Local(option.names().front());
+}
+
+// `tabulon --chords FILE ...` is the chord sheet's command line: every argument but --chords goes
+// to the chord sheet's own parser, the value of --chords first; the options that play do not
+// apply.
+ParsedCommandLine ParseChordSheetCommandLine(
+    const std::vector<std::string>& arguments,
+    const std::vector<const QCommandLineOption*>& playing) {
+    ParsedCommandLine result;
+    result.action = ParsedCommandLine::Action::Error;
+    std::vector<std::string> sheet;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string_view argument = arguments[i];
+        if (OptionName(argument) == "--chords") {
+            if (const std::size_t equals = argument.find('='); equals != std::string_view::npos)
+                sheet.insert(sheet.begin(), std::string(argument.substr(equals + 1)));
+            else if (i + 1 < arguments.size())
+                sheet.insert(sheet.begin(), arguments[++i]);
+            continue;
+        }
+        for (const QCommandLineOption* option : playing) {
+            if (!IsOption(*option, argument)) continue;
+            result.text =
+                "--chords does not play: " + std::string(OptionName(argument)) + " does not apply";
+            return result;
+        }
+        sheet.push_back(arguments[i]);
+    }
+    std::string error;
+    if (!chordsheet::ParseArguments(sheet, result.chordSheet, error)) {
+        result.text = "--chords: " + error;
+        return result;
+    }
+    result.action = ParsedCommandLine::Action::Chords;
+    return result;
 }
 
 }  // namespace
@@ -73,14 +112,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         table.Value("period", "The clock's timer period in milliseconds: 1 or 10.", "MS");
     const auto& stats =
         table.Flag("stats", "With --headless: print how late the events reached the device.");
-    const auto& chords = table.Value("chords", "Print the chord sheet of FILE and exit.", "FILE");
-    const auto& channels =
-        table.Value("channels", "With --chords: the channels to listen to (1-16).", "LIST");
-    const auto& tracks =
-        table.Value("tracks", "With --chords: the tracks to listen to (from 0).", "LIST");
-    const auto& transpose = table.Value("transpose", "With --chords: semitones, -12 to 12.", "N");
-    const auto& transposeTracks =
-        table.Value("transpose-tracks", "With --chords: the tracks transposed.", "LIST");
+    table.Value("chords", "Print the chord sheet of FILE and exit; with the options below.",
+                "FILE");
     parser.addPositionalArgument("FILE", "The MIDI file to open.", "[FILE]");
     // Options that play, which the chord sheet refuses; options that only a headless play takes.
     const std::vector<const QCommandLineOption*> playing = {&headless, &device, &wav, &period,
@@ -92,11 +125,25 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         result.text = std::move(text);
         return result;
     };
+    std::vector<std::string> given;
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        given.push_back(Local(arguments[i]));
+    const auto isChords = [](const std::string& a) { return OptionName(a) == "--chords"; };
+    if (std::any_of(given.begin(), given.end(), isChords))
+        return ParseChordSheetCommandLine(given, playing);
+    // The chord sheet's own options make sense only with --chords.
+    for (const std::string& argument : given) {
+        const chordsheet::OptionSpec* option = chordsheet::FindOption(OptionName(argument));
+        if (option != nullptr && option->name != "--log" && option->name != "--help")
+            return fail(std::string(option->name) + " goes with --chords");
+    }
+
     if (!parser.parse(arguments)) return fail(Local(parser.errorText()));
     if (parser.isSet(help)) {
         result.action = ParsedCommandLine::Action::Help;
         result.text = Local(parser.helpText().replace(QStringLiteral("<executable_name>"),
-                                                      QStringLiteral("tabulon")));
+                                                      QStringLiteral("tabulon"))) +
+                      "\nWith --chords FILE:\n" + chordsheet::OptionsHelp();
         return result;
     }
     if (parser.isSet(version)) {
@@ -106,30 +153,6 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     }
 
     const QStringList files = parser.positionalArguments();
-    const bool chordOptions = parser.isSet(channels) || parser.isSet(tracks) ||
-                              parser.isSet(transpose) || parser.isSet(transposeTracks);
-    if (parser.isSet(chords)) {
-        if (!files.isEmpty())
-            return fail("--chords takes its file as its value, not a second FILE");
-        if (AnySet(parser, playing))
-            return fail("--chords does not play: " + Names(playing) + " do not apply");
-        result.action = ParsedCommandLine::Action::Chords;
-        auto& args = result.chordSheetArguments;
-        args.push_back(Local(parser.value(chords)));
-        const std::pair<const QCommandLineOption*, const char*> forwarded[] = {
-            {&channels, "--channels"},
-            {&tracks, "--tracks"},
-            {&transpose, "--transpose"},
-            {&transposeTracks, "--transpose-tracks"},
-            {&log, "--log"}};
-        for (const auto& [option, name] : forwarded) {
-            if (!parser.isSet(*option)) continue;
-            args.push_back(name);
-            args.push_back(Local(parser.value(*option)));
-        }
-        return result;
-    }
-    if (chordOptions) return fail("--channels, --tracks and --transpose go with --chords");
     if (files.size() > 1) return fail("only one FILE can be opened");
 
     StartupOptions& options = result.options;

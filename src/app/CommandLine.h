@@ -11,9 +11,9 @@
 //   --period 1|10                   the clock's timer period in milliseconds
 //   --stats                         with --headless: at the end, print on standard error how late
 //                                   the events reached the device (p50, p99, max)
-//   --chords FILE                   print the chord sheet of FILE and exit; with --channels,
-//                                   --tracks, --transpose, --transpose-tracks (see
-//                                   chordsheet/ChordSheet.h)
+//   --chords FILE                   print the chord sheet of FILE and exit: every other argument
+//                                   goes to the chord sheet's own parser and must be one of its
+//                                   options (chordsheet/ChordSheetOptions.h)
 //   --version, --help
 //
 // Problems (an unknown option, a value out of range, a device that does not exist) are reported
@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "app/StartupOptions.h"
+#include "chordsheet/ChordSheetOptions.h"
 
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
@@ -36,8 +37,8 @@ struct ParsedCommandLine {
     StartupOptions options;
     std::string deviceText;  // as given; resolved by ResolveOutputDevice
     std::string wavFile;
-    std::vector<std::string> chordSheetArguments;
-    std::string text;  // the help text, or the error
+    chordsheet::ChordSheetOptions chordSheet;  // Action::Chords: parsed by the chord sheet
+    std::string text;                          // the help text, or the error
 };
 
 // Parses `arguments` (the program name first).

@@ -192,7 +192,7 @@ int main(int argc, char** argv) {
             std::cout << commandLine.text;
             return kExitOk;
         case ParsedCommandLine::Action::Chords:
-            return RunChordSheet(commandLine.chordSheetArguments, std::cout, std::cerr);
+            return RunChordSheet(commandLine.chordSheet, std::cout, std::cerr);
         case ParsedCommandLine::Action::RunWindow:
             break;
     }

@@ -7,12 +7,9 @@
 //
 // with the tick in unsigned decimal and an absent abbreviation or name as an empty field.
 //
-// Arguments (after the program name): FILE [--channels 1,2,...] [--tracks 0,3,...]
-// [--transpose N --transpose-tracks 0,1,...] [--log FILE] [--help]. Options also take the form
-// --option=value. Unless the options say otherwise every channel and track is monitored and
-// nothing is transposed. Channels count from 1 (1..16), tracks from 0 (within the file, and
-// below the number of tracks the settings can describe); N lies in -12..12; --transpose and
-// --transpose-tracks go together. --log opens the log on FILE with every log flag set.
+// The arguments and options are those of ChordSheetOptions.h. Unless the options say otherwise
+// every channel and track is monitored and nothing is transposed; track numbers must also lie
+// within the file. --log opens the log on its file with every log flag set.
 //
 // Exit codes: 0 success (--help prints the usage to `out`); 2 for a bad argument or a file that
 // cannot be read, with one line on `err` saying why. The user settings are restored afterwards;
@@ -23,12 +20,16 @@
 #include <vector>
 
 #include "Misc/ChordAnalysis.h"
+#include "chordsheet/ChordSheetOptions.h"
 
 constexpr int kChordSheetOk = 0;
 constexpr int kChordSheetFailed = 2;
 
 // Runs the chord sheet for `arguments` (argv without the program name).
 int RunChordSheet(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+// Runs the chord sheet for options already parsed.
+int RunChordSheet(const chordsheet::ChordSheetOptions& options, std::ostream& out,
+                  std::ostream& err);
 
 // The lines of the chord sheet for `timeline`.
 void WriteChordSheet(std::ostream& out, const ChordTimeline& timeline);
