@@ -1,13 +1,15 @@
 #include "Misc/GuitarTimeline.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstring>
 #include <functional>
 #include <optional>
 #include <queue>
 #include <tuple>
 
-#include "Misc/notelist.h"
+#include "midi/MidiMessages.h"
 
 namespace {
 
@@ -83,6 +85,80 @@ std::vector<GuitarChordEvent> LongEnough(const std::vector<GuitarChordEvent>& ch
     return kept;
 }
 
+// The notes sounding, as the sounding-note list keeps them (a note is one (note, channel) pair; a
+// second note-on of a sounding pair changes nothing, its note-off ends it; status 0x7B ends all),
+// counted so that the set of pitch classes and the lowest note are at hand after every event.
+class SoundingNotes {
+  public:
+    void Apply(const MidiEvent& e) {
+        if (midi::IsAllNotesOff(e)) {
+            on.fill(0);
+            perNote.fill(0);
+            perClass.fill(0);
+            lowMask.fill(0);
+            set = 0;
+            return;
+        }
+        const bool starts = midi::IsNoteOn(e);
+        if (!starts && !midi::IsNoteOff(e)) return;
+        const int note = e.data1;
+        const auto bit = static_cast<uint16_t>(1u << (e.status & 0x0F));
+        uint16_t& channels = on[static_cast<std::size_t>(note)];
+        if (starts == ((channels & bit) != 0)) return;  // already sounding, or not sounding
+        channels ^= bit;
+        const int step = starts ? 1 : -1;
+        const auto pc = static_cast<std::size_t>(note % 12);
+        perNote[static_cast<std::size_t>(note)] += step;
+        perClass[pc] += step;
+        if (perClass[pc] == 0)
+            set &= ~(1 << pc);
+        else
+            set |= 1 << pc;
+        uint64_t& word = lowMask[static_cast<std::size_t>(note / 64)];
+        if (perNote[static_cast<std::size_t>(note)] == 0)
+            word &= ~(uint64_t{1} << (note % 64));
+        else
+            word |= uint64_t{1} << (note % 64);
+    }
+    int Set() const { return set; }
+    // The pitch class of the lowest sounding note, or -1 in silence.
+    int Bass() const {
+        for (std::size_t w = 0; w < lowMask.size(); ++w)
+            if (lowMask[w] != 0)
+                return (static_cast<int>(w) * 64 + std::countr_zero(lowMask[w])) % 12;
+        return -1;
+    }
+
+  private:
+    std::array<uint16_t, 256> on{};  // channels holding each note number
+    std::array<int, 256> perNote{};
+    std::array<int, 12> perClass{};
+    std::array<uint64_t, 4> lowMask{};
+    int set = 0;
+};
+
+// ReadChord for every (set, bass) met, worked out once each.
+class ReadingCache {
+  public:
+    explicit ReadingCache(guitar::ReadingOptions options)
+        : how(options), known(Chord::kLimit * 13, false), found(Chord::kLimit * 13) {}
+
+    const std::optional<guitar::ChordReading>& Read(int set, int bass) {
+        const std::size_t key =
+            static_cast<std::size_t>(set) * 13 + static_cast<std::size_t>(bass + 1);
+        if (!known[key]) {
+            found[key] = guitar::ReadChord(Chord(set), bass, how);
+            known[key] = true;
+        }
+        return found[key];
+    }
+
+  private:
+    guitar::ReadingOptions how;
+    std::vector<bool> known;
+    std::vector<std::optional<guitar::ChordReading>> found;
+};
+
 }  // namespace
 
 uint32_t MinChordTicks(MinChordLength length, const SongSignatures& song, uint32_t tick) {
@@ -106,9 +182,12 @@ std::vector<GuitarChordEvent> BuildGuitarTimeline(const std::vector<MonitoredEve
                                                   const SongSignatures& song) {
     const guitar::ReadingOptions reading{options.guitarNames, options.moreTypes};
     const uint32_t window = options.steadyChords ? song.ticksPerQuarter / kOnsetsPerQuarter : 0;
-    NoteList notes;
+    SoundingNotes notes;
+    ReadingCache readings(reading);
     std::vector<GuitarChordEvent> changes;
     std::optional<guitar::ChordReading> last;
+    int readSet = -1;  // the set and bass read last: the same again reads the same
+    int readBass = -1;
     std::size_t i = 0;
     while (i < events.size()) {
         const uint32_t start = events[i].time;
@@ -117,7 +196,7 @@ std::vector<GuitarChordEvent> BuildGuitarTimeline(const std::vector<MonitoredEve
         do {
             const MidiEvent& e = events[i].event;
             if (!options.steadyChords || !IsDrumEvent(e)) {
-                notes.Update(e);
+                notes.Apply(e);
                 applied = true;
             }
             ++i;
@@ -125,10 +204,12 @@ std::vector<GuitarChordEvent> BuildGuitarTimeline(const std::vector<MonitoredEve
                  events[i].time - start <= window);
         if (!applied) continue;
 
-        const int lowest = notes.First();
-        const Chord set(notes);
-        const std::optional<guitar::ChordReading> found =
-            guitar::ReadChord(set, lowest < 0 ? -1 : lowest % 12, reading);
+        const int set = notes.Set();
+        const int bass = notes.Bass();
+        if (set == readSet && bass == readBass) continue;
+        readSet = set;
+        readBass = bass;
+        const std::optional<guitar::ChordReading>& found = readings.Read(set, bass);
         if (!found || (last && SameName(*last, *found, options.moreTypes))) continue;
         last = found;
         changes.push_back({start, *found, options.guitarNames && song.FlatsAt(start)});

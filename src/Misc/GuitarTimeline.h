@@ -3,8 +3,9 @@
 // an analysis pass (monitoredEvents), so that it can be remade whenever an option changes without
 // walking the tracks again.
 //
-// The events are replayed into a sounding-note list of its own (empty at the start) and read
-// with ReadChord (GuitarChords.h), the lowest sounding note as the bass:
+// The events are replayed into sounding notes of its own (empty at the start; kept as the
+// sounding-note list keeps them) and read with ReadChord (GuitarChords.h), the lowest sounding
+// note as the bass:
 //  - without steadyChords the set is read after every event, as the designed pass does;
 //  - with steadyChords every event within 1/16 beat (a quarter note) of the first event of a
 //    group joins the group, and the set is read once, after the whole group, at the group's
