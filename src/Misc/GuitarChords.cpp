@@ -167,9 +167,14 @@ std::optional<ChordReading> ReadChord(Chord set, int bass, ReadingOptions option
     return reading;
 }
 
+const char* SymbolOf(int type, bool moreTypes) {
+    const ChordTypeInfo& info = kTypes[type];
+    return moreTypes && info.moreSymbol ? info.moreSymbol : info.symbol;
+}
+
 TypeTexts TextsOf(int type, bool moreTypes) {
     const ChordTypeInfo& info = kTypes[type];
-    TypeTexts texts{moreTypes && info.moreSymbol ? info.moreSymbol : info.symbol, nullptr, nullptr};
+    TypeTexts texts{SymbolOf(type, moreTypes), nullptr, nullptr};
     if (info.added || (moreTypes && info.abbreviation)) {
         texts.abbreviation = info.abbreviation;
         texts.name = info.name;
@@ -187,7 +192,7 @@ const char* PitchName(int pitchClass, bool flats) {
 
 std::string WrittenName(const ChordReading& reading, bool flats, bool moreTypes) {
     std::string name = PitchName(reading.root, flats);
-    name += TextsOf(reading.type, moreTypes).symbol;
+    name += SymbolOf(reading.type, moreTypes);
     if (reading.bass >= 0) {
         name += '/';
         name += PitchName(reading.bass, flats);

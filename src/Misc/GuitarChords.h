@@ -71,6 +71,8 @@ struct TypeTexts {
     const char* name;          // nullptr when the type has none
 };
 TypeTexts TextsOf(int type, bool moreTypes);
+// TextsOf(type, moreTypes).symbol, without the dictionary.
+const char* SymbolOf(int type, bool moreTypes);
 
 // "C", "C#" or "Db", ...
 const char* PitchName(int pitchClass, bool flats);

@@ -25,8 +25,8 @@ bool IsDrumEvent(const MidiEvent& e) {
 // two designed "eleventh" types are one chord while they share their symbol).
 bool SameName(const guitar::ChordReading& a, const guitar::ChordReading& b, bool moreTypes) {
     return a.root == b.root && a.bass == b.bass &&
-           std::strcmp(guitar::TextsOf(a.type, moreTypes).symbol,
-                       guitar::TextsOf(b.type, moreTypes).symbol) == 0;
+           (a.type == b.type || std::strcmp(guitar::SymbolOf(a.type, moreTypes),
+                                            guitar::SymbolOf(b.type, moreTypes)) == 0);
 }
 
 // Leaves out the chords shorter than the minimum, the shortest first: once a blip is gone, the
@@ -89,6 +89,13 @@ std::vector<GuitarChordEvent> LongEnough(const std::vector<GuitarChordEvent>& ch
 // second note-on of a sounding pair changes nothing, its note-off ends it; status 0x7B ends all),
 // counted so that the set of pitch classes and the lowest note are at hand after every event.
 class SoundingNotes {
+    static constexpr std::array<uint8_t, 256> kPitchClass = [] {
+        std::array<uint8_t, 256> table{};
+        for (std::size_t n = 0; n < table.size(); ++n)
+            table[n] = static_cast<uint8_t>(n % 12);
+        return table;
+    }();
+
   public:
     void Apply(const MidiEvent& e) {
         if (midi::IsAllNotesOff(e)) {
@@ -107,25 +114,25 @@ class SoundingNotes {
         if (starts == ((channels & bit) != 0)) return;  // already sounding, or not sounding
         channels ^= bit;
         const int step = starts ? 1 : -1;
-        const auto pc = static_cast<std::size_t>(note % 12);
+        const auto pc = static_cast<std::size_t>(kPitchClass[static_cast<std::size_t>(note)]);
         perNote[static_cast<std::size_t>(note)] += step;
         perClass[pc] += step;
         if (perClass[pc] == 0)
             set &= ~(1 << pc);
         else
             set |= 1 << pc;
-        uint64_t& word = lowMask[static_cast<std::size_t>(note / 64)];
+        uint64_t& word = lowMask[static_cast<std::size_t>(note >> 6)];
         if (perNote[static_cast<std::size_t>(note)] == 0)
-            word &= ~(uint64_t{1} << (note % 64));
+            word &= ~(uint64_t{1} << (note & 63));
         else
-            word |= uint64_t{1} << (note % 64);
+            word |= uint64_t{1} << (note & 63);
     }
     int Set() const { return set; }
     // The pitch class of the lowest sounding note, or -1 in silence.
     int Bass() const {
         for (std::size_t w = 0; w < lowMask.size(); ++w)
             if (lowMask[w] != 0)
-                return (static_cast<int>(w) * 64 + std::countr_zero(lowMask[w])) % 12;
+                return kPitchClass[w * 64 + static_cast<std::size_t>(std::countr_zero(lowMask[w]))];
         return -1;
     }
 
@@ -137,27 +144,40 @@ class SoundingNotes {
     int set = 0;
 };
 
-// ReadChord for every (set, bass) met, worked out once each.
+// ReadChord for every (set, bass) met, worked out once each: a small table of slots (which fits
+// the processor's cache) pointing into the few distinct readings. The readings depend on the
+// built-in tables only, so one cache per way of reading serves every pass.
 class ReadingCache {
   public:
     explicit ReadingCache(guitar::ReadingOptions options)
-        : how(options), known(Chord::kLimit * 13, false), found(Chord::kLimit * 13) {}
+        : how(options), slots(static_cast<std::size_t>(Chord::kLimit) * 13, kUnknown) {}
 
-    const std::optional<guitar::ChordReading>& Read(int set, int bass) {
-        const std::size_t key =
-            static_cast<std::size_t>(set) * 13 + static_cast<std::size_t>(bass + 1);
-        if (!known[key]) {
-            found[key] = guitar::ReadChord(Chord(set), bass, how);
-            known[key] = true;
+    // The reading of `set` over `bass`, or nullptr when it is no chord.
+    const guitar::ChordReading* Read(int set, int bass) {
+        int32_t& slot =
+            slots[static_cast<std::size_t>(set) * 13 + static_cast<std::size_t>(bass + 1)];
+        if (slot == kUnknown) {
+            const std::optional<guitar::ChordReading> found =
+                guitar::ReadChord(Chord(set), bass, how);
+            slot = found ? static_cast<int32_t>(readings.size()) : kNoChord;
+            if (found) readings.push_back(*found);
         }
-        return found[key];
+        return slot == kNoChord ? nullptr : &readings[static_cast<std::size_t>(slot)];
     }
 
   private:
+    static constexpr int32_t kUnknown = -2;
+    static constexpr int32_t kNoChord = -1;
     guitar::ReadingOptions how;
-    std::vector<bool> known;
-    std::vector<std::optional<guitar::ChordReading>> found;
+    std::vector<int32_t> slots;
+    std::vector<guitar::ChordReading> readings;
 };
+
+ReadingCache& CacheFor(guitar::ReadingOptions how) {
+    static ReadingCache caches[4] = {ReadingCache({false, false}), ReadingCache({false, true}),
+                                     ReadingCache({true, false}), ReadingCache({true, true})};
+    return caches[(how.guitarNames ? 2 : 0) + (how.moreTypes ? 1 : 0)];
+}
 
 }  // namespace
 
@@ -183,7 +203,7 @@ std::vector<GuitarChordEvent> BuildGuitarTimeline(const std::vector<MonitoredEve
     const guitar::ReadingOptions reading{options.guitarNames, options.moreTypes};
     const uint32_t window = options.steadyChords ? song.ticksPerQuarter / kOnsetsPerQuarter : 0;
     SoundingNotes notes;
-    ReadingCache readings(reading);
+    ReadingCache& readings = CacheFor(reading);
     std::vector<GuitarChordEvent> changes;
     std::optional<guitar::ChordReading> last;
     int readSet = -1;  // the set and bass read last: the same again reads the same
@@ -191,27 +211,29 @@ std::vector<GuitarChordEvent> BuildGuitarTimeline(const std::vector<MonitoredEve
     std::size_t i = 0;
     while (i < events.size()) {
         const uint32_t start = events[i].time;
-        bool applied = false;
-        // One event, or with steady chords every event of the group that starts here.
-        do {
-            const MidiEvent& e = events[i].event;
-            if (!options.steadyChords || !IsDrumEvent(e)) {
+        if (!options.steadyChords) {
+            notes.Apply(events[i++].event);
+        } else {
+            // Every event of the group that starts here, drums left out.
+            bool applied = false;
+            const std::size_t n = events.size();
+            for (; i < n && events[i].time - start <= window && events[i].time >= start; ++i) {
+                const MidiEvent& e = events[i].event;
+                if (IsDrumEvent(e)) continue;
                 notes.Apply(e);
                 applied = true;
             }
-            ++i;
-        } while (options.steadyChords && i < events.size() && events[i].time >= start &&
-                 events[i].time - start <= window);
-        if (!applied) continue;
+            if (!applied) continue;
+        }
 
         const int set = notes.Set();
         const int bass = notes.Bass();
         if (set == readSet && bass == readBass) continue;
         readSet = set;
         readBass = bass;
-        const std::optional<guitar::ChordReading>& found = readings.Read(set, bass);
+        const guitar::ChordReading* found = readings.Read(set, bass);
         if (!found || (last && SameName(*last, *found, options.moreTypes))) continue;
-        last = found;
+        last = *found;
         changes.push_back({start, *found, options.guitarNames && song.FlatsAt(start)});
     }
     if (options.minChordLength == MinChordLength::Off) return changes;
