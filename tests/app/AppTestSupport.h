@@ -26,6 +26,7 @@
 #include "midilib/LibraryOptions.h"
 #include "midilib/testing/TestOutputDevices.h"
 #include "settings/UserSettings.h"
+#include "support/RawSmf.h"
 
 namespace apptest {
 
@@ -92,33 +93,8 @@ inline midilib::TestDeviceConfig Device(std::string description, bool failsToOpe
     return spec;
 }
 
-// One track chunk of raw event bytes (delta times included); End of Track is appended.
-inline std::vector<uint8_t> TrackChunk(std::vector<uint8_t> events) {
-    for (uint8_t b : {0x00, 0xFF, 0x2F, 0x00})
-        events.push_back(b);
-    std::vector<uint8_t> chunk = {'M', 'T', 'r', 'k'};
-    const auto n = static_cast<uint32_t>(events.size());
-    for (int shift : {24, 16, 8, 0})
-        chunk.push_back(static_cast<uint8_t>(n >> shift));
-    chunk.insert(chunk.end(), events.begin(), events.end());
-    return chunk;
-}
-
-// A format 1 file of the given track chunks.
-inline void WriteSmf(const std::filesystem::path& path,
-                     const std::vector<std::vector<uint8_t>>& tracks, uint16_t division = 96) {
-    std::vector<uint8_t> bytes = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1};
-    const auto count = static_cast<uint16_t>(tracks.size());
-    for (uint16_t v : {count, division}) {
-        bytes.push_back(static_cast<uint8_t>(v >> 8));
-        bytes.push_back(static_cast<uint8_t>(v));
-    }
-    for (const auto& t : tracks)
-        bytes.insert(bytes.end(), t.begin(), t.end());
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-}
+using smftest::TrackChunk;
+using smftest::WriteSmf;
 
 // A short song at 96 ticks per beat and 600 beats per minute: C major for a beat, then A minor.
 inline void WriteShortSong(const std::filesystem::path& path) {
