@@ -20,13 +20,14 @@ void COutputDeviceMenu::BuildMenu(CMenu* menuBar, int position, const QString& l
         menuBar->InsertMenu(static_cast<unsigned>(position), MF_BYPOSITION | MF_POPUP, popup,
                             label);
     deviceCount = GetNumOutDevices();
+    descriptions.clear();
     for (uint16_t d = 0; d < static_cast<uint32_t>(deviceCount); ++d) {
         char description[kDescriptionBytes] = {};
         GetMidiOutDescription(d, description);
         description[kDescriptionBytes - 1] = '\0';
         if (std::strstr(description, "Synth")) defaultOutputDevice = d;
-        popup.AppendMenu(MF_STRING, static_cast<unsigned>(firstMenuId + d),
-                         QString::fromLocal8Bit(description));
+        descriptions << QString::fromLocal8Bit(description);
+        popup.AppendMenu(MF_STRING, static_cast<unsigned>(firstMenuId + d), descriptions.back());
     }
     mapperId = 0;
     char mapper[kDescriptionBytes] = {};
@@ -59,4 +60,13 @@ int COutputDeviceMenu::SelectDevice(int value) {
         }
     }
     return 1;
+}
+
+void COutputDeviceMenu::SetDeviceNote(int device, const QString& note) {
+    for (int d = 0; d < descriptions.size(); ++d) {
+        const bool noted = d == device && !note.isEmpty();
+        popup.SetMenuItemText(
+            static_cast<unsigned>(firstMenuId + d),
+            noted ? QStringLiteral("%1 (%2)").arg(descriptions[d], note) : descriptions[d]);
+    }
 }

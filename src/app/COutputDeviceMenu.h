@@ -9,8 +9,12 @@
 // resets and closes the output's device, opens the new one with flags 0x33320 and checks the
 // item when that open succeeded; every other item is unchecked. It returns 1 when it acted, 0 for
 // values outside both ranges or with no output attached. The popup belongs to the menu bar.
+//
+// SetDeviceNote adds a note to one device's item, "Tabulon Synth (PulseAudio)", and takes the
+// notes off all others, so that only the device in use says what it is doing.
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 #include "framework/CMenu.h"
@@ -31,6 +35,7 @@ class COutputDeviceMenu {
 
     void BuildMenu(CMenu* menuBar, int position, const QString& label, int firstId);
     virtual int SelectDevice(int value);
+    void SetDeviceNote(int device, const QString& note);
 
     const CMenu& Popup() const { return popup; }
     int32_t DeviceCount() const { return deviceCount; }
@@ -44,4 +49,5 @@ class COutputDeviceMenu {
     int32_t deviceCount = 0;
     uint16_t mapperId = 0;
     int32_t firstMenuId = 0;
+    QStringList descriptions;  // of the device items, by device number
 };

@@ -7,9 +7,11 @@
 #include "app/CMainFrame.h"
 #include "app/CTabulonDoc.h"
 #include "app/CTabulonView.h"
+#include "app/CommandLine.h"
 #include "framework/CSingleDocTemplate.h"
 #include "framework/MessageBox.h"
 #include "midi/MidiLib.h"
+#include "midilib/LibraryOptions.h"
 #include "res/MainFrameResources.h"
 #include "res/Resource.h"
 #include "settings/UserSettings.h"
@@ -40,6 +42,9 @@ bool CTabulonApp::InitInstance() {
     LoadStdProfileSettings(kRecentFiles);
     SetFileDialogFilters(OpenFileFilters());
     CTabulonView::startupDevice = options.device;
+    // Nothing chosen keeps the library's own setting: the automatic order.
+    if (const std::string driver = ChosenAudioDriver(); !driver.empty())
+        midilib::SetSynthAudioDriver(driver);
     AddDocTemplate(
         CSingleDocTemplate::Create<CTabulonDoc, CMainFrame, CTabulonView>(MainFrameResources()));
 
@@ -49,6 +54,19 @@ bool CTabulonApp::InitInstance() {
     // The frame set the default name; a log opened by the command line keeps its own.
     if (!options.logFile.empty()) UserSettings.logFileName = options.logFile;
     return true;
+}
+
+std::string CTabulonApp::ChosenAudioDriver() const {
+    if (!options.audioDriver.empty()) return options.audioDriver;
+    const std::string driver =
+        GetProfileString(QStringLiteral("Synth"), QStringLiteral("AudioDriver")).toStdString();
+    if (driver.empty()) return {};
+    if (const std::string problem = AudioDriverProblem(driver); !problem.empty()) {
+        // Not worth a box at every start: the synth tries the drivers in order instead.
+        std::cerr << "tabulon: the profile's Synth/AudioDriver is ignored: " << problem << '\n';
+        return {};
+    }
+    return driver;
 }
 
 void CTabulonApp::OnAppAbout() {

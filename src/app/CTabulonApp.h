@@ -8,11 +8,16 @@
 // Commands: About shows the About box; File New and File Open are the framework's. The Open
 // dialog offers MIDI files first, then all files.
 //
+// The built-in synth's audio driver is the command line's --audio-driver, else the profile's entry
+// Synth/AudioDriver (ignored, with one line on standard error, when no such driver exists), else
+// none: the synth then tries the drivers in their order.
+//
 // TellUser shows a problem to the user: a message box, or one line on standard error in headless
 // mode (where no window is shown and nobody could close a box).
 
 #include <QString>
 #include <cstdint>
+#include <string>
 
 #include "app/StartupOptions.h"
 #include "framework/CWinApp.h"
@@ -26,6 +31,7 @@ class CTabulonApp : public CWinApp {
     void OnAppAbout();
 
     const StartupOptions& Options() const { return options; }
+    std::string ChosenAudioDriver() const;
 
     static void TellUser(const QString& text, unsigned type);
 

@@ -1,9 +1,12 @@
 #include "app/CTabulonView.h"
 
+#include <QTimer>
+
 #include "app/CMainFrame.h"
 #include "app/CTabulonApp.h"
 #include "app/CTabulonDoc.h"
 #include "app/ChordDisplay.h"
+#include "app/SynthStatusText.h"
 #include "framework/CCmdUI.h"
 #include "framework/CMenu.h"
 #include "midilib/LibraryOptions.h"
@@ -34,11 +37,12 @@ int CTabulonView::OnCreate() {
     }
     deviceMenu.output = &output;
     deviceMenu.SelectDevice(startupDevice.value_or(defaultOutputDevice));
+    RefreshOutputStatus();
     return 0;
 }
 
 bool CTabulonView::OnCmdMsg(unsigned id, int code, CCmdUI* cmdUI) {
-    if (code == CN_COMMAND) deviceMenu.SelectDevice(static_cast<int>(id));
+    if (code == CN_COMMAND && deviceMenu.SelectDevice(static_cast<int>(id))) RefreshOutputStatus();
     return CView::OnCmdMsg(id, code, cmdUI);
 }
 
@@ -50,6 +54,34 @@ void CTabulonView::WaitForOutputDevice() const {
     // The built-in synth opens in the background; a play that began before it was ready would
     // start with a burst of everything due meanwhile.
     if (output.IsOpen()) midilib::WaitMidiOutReady(output.GetHandle());
+}
+
+std::optional<midilib::SynthStatus> CTabulonView::SynthStatusNow() const {
+    if (!output.IsOpen()) return std::nullopt;
+    return midilib::GetMidiOutSynthStatus(output.GetHandle());
+}
+
+QString CTabulonView::OutputStatusText() const {
+    const auto status = SynthStatusNow();
+    return status ? SynthStatusText(*status) : QString();
+}
+
+void CTabulonView::RefreshOutputStatus() {
+    const auto status = SynthStatusNow();
+    deviceMenu.SetDeviceNote(output.IsOpen() ? output.GetDeviceId() : -1,
+                             status ? SynthMenuNote(*status) : QString());
+    const QString text = status ? SynthStatusText(*status) : QString();
+    if (text != shownOutputStatus) {
+        shownOutputStatus = text;
+        if (onOutputStatus) onOutputStatus(text);
+    }
+    if (status && status->state == midilib::SynthStatus::State::Opening && !statusPollPending) {
+        statusPollPending = true;
+        QTimer::singleShot(kStatusPollMs, this, [this] {
+            statusPollPending = false;
+            RefreshOutputStatus();
+        });
+    }
 }
 
 void CTabulonView::OnPlay() {

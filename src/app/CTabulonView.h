@@ -16,12 +16,21 @@
 // OutputDeviceFailed: whether the open output device has failed for good (its events are being
 // dropped). When a play has ended (the clock's done message), ReportFailedDevice tells the user
 // so in a warning box: the rest of the song went unheard and nothing else on screen says why.
+//
+// Output status: what the output device is doing in words (OutputStatusText: the built-in synth's
+// audio driver, or why it is silent; empty for other devices). RefreshOutputStatus puts it into
+// the device menu's item and hands it to onOutputStatus when it changed (the status bar shows
+// it); it runs after every device selection and, while the synth is still opening, again every
+// kStatusPollMs until the synth is ready.
 
+#include <QString>
+#include <functional>
 #include <optional>
 
 #include "app/COutputDeviceMenu.h"
 #include "framework/CView.h"
 #include "midi/CMidiOut.h"
+#include "midilib/SynthStatus.h"
 
 class CBeatSync;
 class CCmdUI;
@@ -45,8 +54,13 @@ class CTabulonView : public CView {
     void OnUpdatePlay(CCmdUI* cmdUI);
     void OnUpdateStop(CCmdUI* cmdUI);
     bool OutputDeviceFailed() const;
-    void WaitForOutputDevice() const;
     void ReportFailedDevice() const;
+    void WaitForOutputDevice() const;
+    QString OutputStatusText() const;
+    void RefreshOutputStatus();
+
+    static constexpr int kStatusPollMs = 50;
+    std::function<void(const QString&)> onOutputStatus;
 
     // The device the view opens at creation instead of the menu's default (the command line's
     // --device); none by default.
@@ -58,4 +72,9 @@ class CTabulonView : public CView {
 
   protected:
     const CommandMap* GetCommandMap() const override;
+
+  private:
+    std::optional<midilib::SynthStatus> SynthStatusNow() const;
+    QString shownOutputStatus;
+    bool statusPollPending = false;
 };

@@ -8,6 +8,7 @@
 
 #include "app/CAboutDlg.h"
 #include "midi/MidiLib.h"
+#include "midilib/SynthStatus.h"
 #include "res/MainFrameResources.h"
 
 namespace {
@@ -106,6 +107,11 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     const auto& device = table.Value(
         "device", "Output device: a number, or text found in its description (\"null\").",
         "N|TEXT");
+    const auto& audioDriver = table.Value(
+        "audio-driver",
+        "The built-in synth plays through this audio driver only (pipewire, pulseaudio, alsa, "
+        "sdl2, ...); by default the first of those that opens.",
+        "NAME");
     const auto& wav =
         table.Value("wav", "The built-in synth also records into WAVFILE.", "WAVFILE");
     const auto& period =
@@ -116,8 +122,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                 "FILE");
     parser.addPositionalArgument("FILE", "The MIDI file to open.", "[FILE]");
     // Options that play, which the chord sheet refuses; options that only a headless play takes.
-    const std::vector<const QCommandLineOption*> playing = {&headless, &device, &wav, &period,
-                                                            &stats};
+    const std::vector<const QCommandLineOption*> playing = {&headless, &device, &audioDriver,
+                                                            &wav,      &period, &stats};
     const std::vector<const QCommandLineOption*> headlessOnly = {&stats};
 
     auto fail = [&result](std::string text) {
@@ -170,6 +176,11 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         result.deviceText = Local(parser.value(device));
         if (result.deviceText.empty()) return fail("--device needs a number or a name");
     }
+    if (parser.isSet(audioDriver)) {
+        options.audioDriver = Local(parser.value(audioDriver));
+        if (const std::string problem = AudioDriverProblem(options.audioDriver); !problem.empty())
+            return fail("--audio-driver: " + problem);
+    }
     if (parser.isSet(wav)) {
         result.wavFile = Local(parser.value(wav));
         if (result.wavFile.empty()) return fail("--wav needs a file name");
@@ -213,6 +224,16 @@ std::optional<int> ResolveOutputDevice(const std::string& text, std::string& err
     error = "no output device matches \"" + text +
             "\" (devices: " + (known.empty() ? std::string("none") : known) + ")";
     return std::nullopt;
+}
+
+std::string AudioDriverProblem(const std::string& name) {
+    const std::vector<std::string> drivers = midilib::SynthAudioDrivers();
+    if (std::find(drivers.begin(), drivers.end(), name) != drivers.end()) return {};
+    std::string known;
+    for (const std::string& driver : drivers)
+        known += (known.empty() ? "" : ", ") + driver;
+    return "no audio driver \"" + name + "\" here; the built-in synth has " +
+           (known.empty() ? std::string("none") : known);
 }
 
 std::string VersionText() {

@@ -7,6 +7,7 @@
 //   --log LOGFILE                   logging on from the start into LOGFILE, every log flag set
 //   --device N|TEXT                 output device number N, or the first device whose description
 //                                   contains TEXT (any case; "null" is the null device)
+//   --audio-driver NAME             the built-in synth's audio driver (one of AudioDriverProblem's)
 //   --wav WAVFILE                   the built-in synth also records into WAVFILE
 //   --period 1|10                   the clock's timer period in milliseconds
 //   --stats                         with --headless: at the end, print on standard error how late
@@ -48,6 +49,10 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments);
 // count, or the first device whose description contains the text, ignoring case. On failure the
 // result is empty and `error` says why.
 std::optional<int> ResolveOutputDevice(const std::string& text, std::string& error);
+
+// Why the built-in synth cannot be given audio driver `name` (one that this FluidSynth lacks),
+// naming those it has; empty when it can.
+std::string AudioDriverProblem(const std::string& name);
 
 // "Tabulon <version>" and the MIDI library's version, one per line.
 std::string VersionText();

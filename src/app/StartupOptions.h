@@ -11,6 +11,7 @@ struct StartupOptions {
     QStringList files;                    // the file to open first; none: an empty document
     bool headless = false;                // no window shown: play the file once and end
     std::optional<int> device;            // output device number instead of the default rule
+    std::string audioDriver;              // the built-in synth's audio driver; empty: the profile's
     std::string logFile;                  // logging on from the start into this file
     std::optional<uint16_t> timerPeriod;  // the clock's period instead of the frame's 10 ms
     bool printLateness = false;           // headless: report the dispatch lateness at the end

@@ -155,6 +155,13 @@ unsigned CMenu::CheckMenuItem(unsigned id, unsigned check) {
     return previous;
 }
 
+bool CMenu::SetMenuItemText(unsigned id, const QString& text) {
+    QAction* item = FindItem(id);
+    if (!item) return false;
+    item->setText(text);
+    return true;
+}
+
 CMenu CMenu::GetSubMenu(int position) const {
     QWidget* menu = GetSafeWidget();
     if (!menu || position < 0 || position >= menu->actions().size()) return {};

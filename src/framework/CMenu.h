@@ -63,6 +63,9 @@ class CMenu {
     // Sets (MF_CHECKED) or clears (MF_UNCHECKED) the check mark of the item with command `id`,
     // searching popups too. Returns the previous state, or 0xFFFFFFFF when there is no such item.
     unsigned CheckMenuItem(unsigned id, unsigned check);
+    // Replaces the text of the item with command `id`, searching popups too; false when there is
+    // no such item.
+    bool SetMenuItemText(unsigned id, const QString& text);
     // The popup at `position`; an empty handle when that item is no popup.
     CMenu GetSubMenu(int position) const;
 

@@ -4,20 +4,16 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
-#include <QSettings>
 
 #include "framework/Afx.h"
 #include "framework/CCmdUI.h"
 #include "framework/CMenu.h"
+#include "framework/Profile.h"
 
 namespace {
 
 const QString kGroup = QStringLiteral("Recent File List");
 const char* const kPlaceholderProperty = "recentFilePlaceholder";
-
-QSettings Profile() {
-    return QSettings(QStringLiteral("Tabulon"), QStringLiteral("Tabulon"));
-}
 
 QString EntryKey(int index) {
     return QStringLiteral("File%1").arg(index + 1);
@@ -35,7 +31,7 @@ CRecentFileList::CRecentFileList(int capacity) : capacity_(capacity > 0 ? capaci
 
 void CRecentFileList::ReadList() {
     files_.clear();
-    QSettings profile = Profile();
+    QSettings profile = UserProfile();
     profile.beginGroup(kGroup);
     for (int i = 0; i < capacity_; ++i) {
         const QString path = profile.value(EntryKey(i)).toString();
@@ -44,7 +40,7 @@ void CRecentFileList::ReadList() {
 }
 
 void CRecentFileList::WriteList() const {
-    QSettings profile = Profile();
+    QSettings profile = UserProfile();
     profile.remove(kGroup);
     profile.beginGroup(kGroup);
     for (int i = 0; i < files_.size(); ++i)

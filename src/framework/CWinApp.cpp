@@ -5,6 +5,7 @@
 #include <QFileDialog>
 
 #include "framework/CCmdUI.h"
+#include "framework/Profile.h"
 
 namespace {
 CWinApp* theApp = nullptr;
@@ -43,6 +44,11 @@ bool CWinApp::OnIdle(long count) {
     (void)count;
     if (CFrameWnd* frame = GetMainWnd()) frame->UpdateToolBars();
     return false;
+}
+
+QString CWinApp::GetProfileString(const QString& section, const QString& entry,
+                                  const QString& defaultValue) {
+    return UserProfile().value(section + QLatin1Char('/') + entry, defaultValue).toString();
 }
 
 void CWinApp::LoadStdProfileSettings(int maxRecentFiles) {

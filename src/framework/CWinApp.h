@@ -58,6 +58,10 @@ class CWinApp : public CCmdTarget {
     void Enable3dControls() {}
     // Loads the recent-file list with `maxRecentFiles` entries from the profile.
     void LoadStdProfileSettings(int maxRecentFiles = 4);
+    // The profile's `entry` in group `section` (framework/Profile.h); `defaultValue` when the
+    // profile has none.
+    static QString GetProfileString(const QString& section, const QString& entry,
+                                    const QString& defaultValue = {});
     void AddDocTemplate(std::unique_ptr<CSingleDocTemplate> docTemplate);
 
     // The first of `arguments` names the file to open; without arguments: File New. The default

@@ -21,6 +21,9 @@ constexpr const char* kSoundFonts[] = {
     "/usr/share/sounds/sf2/default-GM.sf2",
     "/usr/share/sounds/sf2/TimGM6mb.sf2",
     "/usr/share/sounds/sf2/FluidR3_GM.sf2",
+    // FluidSynth's own package is content with the compressed soundfont alone.
+    "/usr/share/sounds/sf3/default-GM.sf3",
+    "/usr/share/sounds/sf3/FluidR3_GM.sf3",
 };
 
 // FluidSynth reports failing audio drivers at length; we say it once in our own words.

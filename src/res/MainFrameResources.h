@@ -11,9 +11,7 @@
 #include "framework/CFrameWnd.h"
 #include "framework/CMenu.h"
 #include "framework/CToolBar.h"
-
-// The program's version, shown by --version and the About box.
-inline constexpr const char* kTabulonVersion = "0.1.0";
+#include "res/Version.h"
 
 // Registers the compiled-in icons; safe to call more than once.
 void InitResources();

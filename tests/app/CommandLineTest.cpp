@@ -27,6 +27,7 @@ TEST(CommandLineParse, OptionsReachTheStartupOptions) {
     EXPECT_EQ(c.options.files, QStringList{"s.mid"});
     EXPECT_EQ(Parse({"--period", "1"}).options.timerPeriod, 1);
     EXPECT_EQ(Parse({"--period", "10"}).options.timerPeriod, 10);
+    EXPECT_EQ(Parse({"--audio-driver", "alsa"}).options.audioDriver, "alsa");
     EXPECT_EQ(Parse({}).action, ParsedCommandLine::Action::RunWindow);
     EXPECT_EQ(Parse({"--help"}).action, ParsedCommandLine::Action::Help);
     EXPECT_EQ(Parse({"--version"}).action, ParsedCommandLine::Action::Version);
@@ -57,11 +58,20 @@ TEST(CommandLineParse, MistakesAreRefusedNotGuessed) {
           QStringList{"--chords", "a.mid", "b.mid"}, QStringList{"--chords", "a.mid", "--headless"},
           QStringList{"--period", "0"}, QStringList{"--period", "2"}, QStringList{"--period", "11"},
           QStringList{"--period", "-1"}, QStringList{"--period", "1.0"},
-          QStringList{"--period", "010"}, QStringList{"--period="}}) {
+          QStringList{"--period", "010"}, QStringList{"--period="},
+          QStringList{"--audio-driver", "file"}, QStringList{"--audio-driver", "nonsense"},
+          QStringList{"--chords", "a.mid", "--audio-driver", "alsa"}}) {
         const ParsedCommandLine c = Parse(bad);
         EXPECT_EQ(c.action, ParsedCommandLine::Action::Error) << bad.join(' ').toStdString();
         EXPECT_FALSE(c.text.empty());
     }
+}
+
+TEST(CommandLineParse, AnUnknownAudioDriverIsRefusedWithTheDriversThereAre) {
+    const ParsedCommandLine c = Parse({"--audio-driver", "nonsense"});
+    ASSERT_EQ(c.action, ParsedCommandLine::Action::Error);
+    EXPECT_NE(c.text.find("\"nonsense\""), std::string::npos) << c.text;
+    EXPECT_NE(c.text.find("alsa"), std::string::npos) << c.text;
 }
 
 TEST(CommandLineDevice, NumbersMustExistAndTextMatchesDescriptions) {
