@@ -47,6 +47,8 @@ QString SynthMenuNote(const SynthStatus& status) {
             return QStringLiteral("silent: no soundfont");
         case SynthStatus::Silence::WavNotWritable:
             return QStringLiteral("silent: WAV file not writable");
+        case SynthStatus::Silence::NoSynth:
+            return QStringLiteral("silent: FluidSynth failed");
         case SynthStatus::Silence::None:
         case SynthStatus::Silence::NoAudioDevice:
         case SynthStatus::Silence::DriverUnavailable:
@@ -81,6 +83,8 @@ QString SynthStatusText(const SynthStatus& status) {
                                 .arg(QString::fromStdString(status.wavFile));
         case SynthStatus::Silence::DriverUnavailable:
             return prefix + QStringLiteral("silent, the chosen audio driver is not available");
+        case SynthStatus::Silence::NoSynth:
+            return prefix + QStringLiteral("silent, FluidSynth could not be set up");
         case SynthStatus::Silence::None:
         case SynthStatus::Silence::NoAudioDevice:
             break;

@@ -2,6 +2,8 @@
 
 #include <fluidsynth.h>
 
+#include <sys/resource.h>
+
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
@@ -25,6 +27,9 @@ constexpr const char* kSoundFonts[] = {
     "/usr/share/sounds/sf3/default-GM.sf3",
     "/usr/share/sounds/sf3/FluidR3_GM.sf3",
 };
+
+// The opening thread's nice value: setpriority on a thread of Linux sets that thread's only.
+constexpr int kOpeningNice = 10;
 
 // FluidSynth reports failing audio drivers at length; we say it once in our own words.
 void QuietFluidSynthLog() {
@@ -68,6 +73,20 @@ struct SynthOutputDevice::Engine {
 
 SynthStatus SynthOutputDevice::Engine::Finish(const SynthConfig& config) {
     SynthStatus status;
+    settings.reset(new_fluid_settings());
+    if (settings) {
+        fluid_settings_setnum(settings.get(), "synth.sample-rate", SynthRenderThread::kSampleRate);
+        fluid_settings_setint(settings.get(), "synth.audio-channels", 1);
+        if (!config.alsaDevice.empty())
+            fluid_settings_setstr(settings.get(), "audio.alsa.device", config.alsaDevice.c_str());
+        synth.reset(new_fluid_synth(settings.get()));
+    }
+    if (!synth) {
+        std::fputs(kNoSynthMessage, stderr);
+        status.state = SynthStatus::State::Silent;
+        status.silence = SynthStatus::Silence::NoSynth;
+        return status;
+    }
     const std::string font = config.soundFont.empty() ? FindSoundFont() : config.soundFont;
     if (!font.empty() && fluid_synth_sfload(synth.get(), font.c_str(), 1) >= 0)
         status.soundFont = font;
@@ -158,19 +177,12 @@ std::unique_ptr<SynthOutputDevice> SynthOutputDevice::Open(const SynthConfig& co
     QuietFluidSynthLog();
     QuietAlsaErrors();
     auto engine = std::make_unique<Engine>();
-    engine->settings.reset(new_fluid_settings());
-    fluid_settings_t* settings = engine->settings.get();
-    if (!settings) return nullptr;
-    fluid_settings_setnum(settings, "synth.sample-rate", SynthRenderThread::kSampleRate);
-    fluid_settings_setint(settings, "synth.audio-channels", 1);
-    if (!config.alsaDevice.empty())
-        fluid_settings_setstr(settings, "audio.alsa.device", config.alsaDevice.c_str());
-    engine->synth.reset(new_fluid_synth(settings));
-    if (!engine->synth) return nullptr;
-
     auto board = std::make_shared<SynthStatusBoard>();
     Engine& opening = *engine;
     engine->opener = std::thread([&opening, board, config] {
+        // Behind the caller's thread, which is painting the window meanwhile: on a busy machine
+        // loading the soundfont should not take the processor from it.
+        ::setpriority(PRIO_PROCESS, 0, kOpeningNice);
         SynthStatus status = opening.Finish(config);
         opening.open.store(true, std::memory_order_release);
         board->Publish(std::move(status));
@@ -183,6 +195,7 @@ SendResult SynthOutputDevice::Send(std::span<const uint8_t> message) {
     if (message.empty()) return SendResult::Sent;
     if (!engine_->open.load(std::memory_order_acquire)) return SendResult::Busy;
     fluid_synth_t* synth = engine_->synth.get();
+    if (!synth) return SendResult::Sent;  // FluidSynth could not be set up: nothing plays
     const uint8_t status = message[0];
     if (status == 0xF0) {
         // FluidSynth takes the message without its framing bytes.

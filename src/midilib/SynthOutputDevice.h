@@ -1,8 +1,9 @@
 #pragma once
 // SynthOutputDevice: the built-in synth, FluidSynth with a General MIDI soundfont from the system's
-// sf2 (or sf3) folder. Open returns at once; the soundfont is loaded and the audio output opened
-// on a thread of its own, and until that is done the device answers "busy", so that nothing sent
-// to it is lost (a program change before the soundfont is there would be). WaitUntilOpen waits.
+// sf2 (or sf3) folder. Open returns at once; FluidSynth is set up, the soundfont loaded and the
+// audio output opened on a thread of its own, at a lower priority than the caller's, and until
+// that is done the device answers "busy", so that nothing sent to it is lost (a program change
+// before the soundfont is there would be). WaitUntilOpen waits for it.
 //
 // Audio: with no driver chosen it tries PipeWire, PulseAudio, ALSA and SDL2 (those FluidSynth
 // has) until one opens; a chosen driver is tried alone. Where no audio output works, or no
@@ -48,8 +49,10 @@ class SynthOutputDevice final : public OutputDevice {
         "tabulon: no audio output; the built-in synth plays silently\n";
     static constexpr const char* kNoSoundFontMessage =
         "tabulon: no General MIDI soundfont found; the built-in synth plays silently\n";
+    static constexpr const char* kNoSynthMessage =
+        "tabulon: FluidSynth could not be set up; the built-in synth plays silently\n";
 
-    // Null only when FluidSynth itself cannot be set up.
+    // Never null: everything that can fail happens on the opening thread and shows in Status().
     static std::unique_ptr<SynthOutputDevice> Open(const SynthConfig& config);
     static std::string FindSoundFont();
 

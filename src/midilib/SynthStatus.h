@@ -32,6 +32,7 @@ struct SynthStatus {
         NoSoundFont,        // no General MIDI soundfont found or loaded
         DriverUnavailable,  // the chosen driver is not one this FluidSynth has
         WavNotWritable,     // the WAV file could not be created
+        NoSynth,            // FluidSynth itself could not be set up
     };
     State state = State::Opening;
     Silence silence = Silence::None;

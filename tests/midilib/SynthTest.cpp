@@ -1,7 +1,9 @@
 // The built-in synth for real: a short chord sequence played by the clock thread into a WAV file,
 // the audio drivers it tries, and the silent paths where no audio output or soundfont exists.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -138,6 +140,40 @@ TEST(SynthTest, AMissingSoundFontGivesOneLineAndTheOpenedDeviceStillTakesEvents)
     EXPECT_EQ(synth->Send(noteOn), SendResult::Sent);
     synth.reset();
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), SynthOutputDevice::kNoSoundFontMessage);
+}
+
+// A soundfont that is a named pipe holds the opening thread until the test writes into the pipe:
+// meanwhile Open has returned, and the synth answers busy instead of playing without instruments.
+TEST(SynthTest, OpeningReturnsAtOnceAndTheSynthIsBusyUntilItHasFinished) {
+    const std::string fifo =
+        ::testing::TempDir() + "/synth_fifo_" + std::to_string(::getpid()) + ".sf2";
+    std::remove(fifo.c_str());
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ::testing::internal::CaptureStderr();
+    auto synth = SynthOutputDevice::Open({"", "alsa", "hw:97", fifo});
+    ASSERT_NE(synth, nullptr);
+    EXPECT_EQ(synth->Status().state, SynthStatus::State::Opening);
+    const uint8_t program[2] = {0xC0, 25};
+    EXPECT_EQ(synth->Send(program), SendResult::Busy);
+
+    // Not a soundfont; written for as long as the loader opens the pipe again.
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (synth->Status().state == SynthStatus::State::Opening &&
+           std::chrono::steady_clock::now() < deadline) {
+        const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) {
+            const char junk[] = "not a soundfont at all";
+            (void)!::write(fd, junk, sizeof junk);
+            ::close(fd);
+        }
+        std::this_thread::sleep_for(5ms);
+    }
+    synth->WaitUntilOpen();
+    EXPECT_EQ(synth->Status().silence, SynthStatus::Silence::NoSoundFont);
+    EXPECT_EQ(synth->Send(program), SendResult::Sent);
+    synth.reset();
+    ::testing::internal::GetCapturedStderr();
+    std::remove(fifo.c_str());
 }
 
 TEST(SynthTest, TheAlsaNullDeviceGivesARealTimePathWithoutComplaint) {
