@@ -28,8 +28,9 @@ constexpr const char* kSoundFonts[] = {
     "/usr/share/sounds/sf3/FluidR3_GM.sf3",
 };
 
-// The opening thread's nice value: setpriority on a thread of Linux sets that thread's only.
-constexpr int kOpeningNice = 10;
+// The nice value of the thread that sets up FluidSynth and loads the soundfont (on Linux,
+// setpriority sets the calling thread's own).
+constexpr int kLoadingNice = 10;
 
 // FluidSynth reports failing audio drivers at length; we say it once in our own words.
 void QuietFluidSynthLog() {
@@ -67,12 +68,13 @@ struct SynthOutputDevice::Engine {
     std::atomic<bool> open{false};  // set once the opening thread is done with everything above
     std::thread opener;
 
-    // The opening thread: the soundfont, then the WAV file or the first audio driver that opens.
+    // The opening thread: FluidSynth and the soundfont (Load), then the WAV file or the first
+    // audio driver that opens.
     SynthStatus Finish(const SynthConfig& config);
+    void Load(const SynthConfig& config, SynthStatus& status);
 };
 
-SynthStatus SynthOutputDevice::Engine::Finish(const SynthConfig& config) {
-    SynthStatus status;
+void SynthOutputDevice::Engine::Load(const SynthConfig& config, SynthStatus& status) {
     settings.reset(new_fluid_settings());
     if (settings) {
         fluid_settings_setnum(settings.get(), "synth.sample-rate", SynthRenderThread::kSampleRate);
@@ -81,15 +83,26 @@ SynthStatus SynthOutputDevice::Engine::Finish(const SynthConfig& config) {
             fluid_settings_setstr(settings.get(), "audio.alsa.device", config.alsaDevice.c_str());
         synth.reset(new_fluid_synth(settings.get()));
     }
+    if (!synth) return;
+    const std::string font = config.soundFont.empty() ? FindSoundFont() : config.soundFont;
+    if (!font.empty() && fluid_synth_sfload(synth.get(), font.c_str(), 1) >= 0)
+        status.soundFont = font;
+}
+
+SynthStatus SynthOutputDevice::Engine::Finish(const SynthConfig& config) {
+    SynthStatus status;
+    // The work of the processor behind the caller's thread, which is painting the window
+    // meanwhile; not the audio threads that come after, which inherit their creator's priority.
+    std::thread([&] {
+        ::setpriority(PRIO_PROCESS, 0, kLoadingNice);
+        Load(config, status);
+    }).join();
     if (!synth) {
         std::fputs(kNoSynthMessage, stderr);
         status.state = SynthStatus::State::Silent;
         status.silence = SynthStatus::Silence::NoSynth;
         return status;
     }
-    const std::string font = config.soundFont.empty() ? FindSoundFont() : config.soundFont;
-    if (!font.empty() && fluid_synth_sfload(synth.get(), font.c_str(), 1) >= 0)
-        status.soundFont = font;
 
     auto render = [synth = synth.get()](std::span<int16_t> stereo) {
         const int frames = int(stereo.size() / 2);
@@ -180,9 +193,6 @@ std::unique_ptr<SynthOutputDevice> SynthOutputDevice::Open(const SynthConfig& co
     auto board = std::make_shared<SynthStatusBoard>();
     Engine& opening = *engine;
     engine->opener = std::thread([&opening, board, config] {
-        // Behind the caller's thread, which is painting the window meanwhile: on a busy machine
-        // loading the soundfont should not take the processor from it.
-        ::setpriority(PRIO_PROCESS, 0, kOpeningNice);
         SynthStatus status = opening.Finish(config);
         opening.open.store(true, std::memory_order_release);
         board->Publish(std::move(status));

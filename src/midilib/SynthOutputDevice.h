@@ -1,9 +1,9 @@
 #pragma once
 // SynthOutputDevice: the built-in synth, FluidSynth with a General MIDI soundfont from the system's
 // sf2 (or sf3) folder. Open returns at once; FluidSynth is set up, the soundfont loaded and the
-// audio output opened on a thread of its own, at a lower priority than the caller's, and until
-// that is done the device answers "busy", so that nothing sent to it is lost (a program change
-// before the soundfont is there would be). WaitUntilOpen waits for it.
+// audio output opened on a thread of its own (the loading at a lower priority than the caller's),
+// and until that is done the device answers "busy", so that nothing sent to it is lost (a program
+// change before the soundfont is there would be). WaitUntilOpen waits for it.
 //
 // Audio: with no driver chosen it tries PipeWire, PulseAudio, ALSA and SDL2 (those FluidSynth
 // has) until one opens; a chosen driver is tried alone. Where no audio output works, or no
