@@ -210,20 +210,24 @@ std::vector<GuitarChordEvent> BuildGuitarTimeline(const std::vector<MonitoredEve
     int readBass = -1;
     std::size_t i = 0;
     while (i < events.size()) {
-        const uint32_t start = events[i].time;
+        uint32_t start = events[i].time;
         if (!options.steadyChords) {
             notes.Apply(events[i++].event);
         } else {
-            // Every event of the group that starts here, drums left out.
+            // Every event of the group that starts here, drums left out; the chord starts with
+            // the group's first note-on (the releases of the last chord may come just before).
             bool applied = false;
+            std::optional<uint32_t> onset;
             const std::size_t n = events.size();
             for (; i < n && events[i].time - start <= window && events[i].time >= start; ++i) {
                 const MidiEvent& e = events[i].event;
                 if (IsDrumEvent(e)) continue;
                 notes.Apply(e);
                 applied = true;
+                if (!onset && midi::IsNoteOn(e)) onset = events[i].time;
             }
             if (!applied) continue;
+            start = onset.value_or(start);
         }
 
         const int set = notes.Set();

@@ -8,9 +8,9 @@
 // note as the bass:
 //  - without steadyChords the set is read after every event, as the designed pass does;
 //  - with steadyChords every event within 1/16 beat (a quarter note) of the first event of a
-//    group joins the group, and the set is read once, after the whole group, at the group's
-//    first tick: a strum is one chord, not three; and events of channel 10 (index 9, drums) are
-//    left out;
+//    group joins the group, and the set is read once, after the whole group, at the tick of the
+//    group's first note-on (its first tick when it has none): a strum is one chord, not three;
+//    and events of channel 10 (index 9, drums) are left out;
 //  - a new entry starts where the reading's name (root, symbol, slash bass) differs from the
 //    last recognised one; a set that is not read as a chord (silence too) changes nothing;
 //  - with a minimum chord length, an entry that lasts less than that (until the next entry) is

@@ -88,6 +88,10 @@ ParsedCommandLine ParseChordSheetCommandLine(
         result.text = "--chords: " + error;
         return result;
     }
+    if (result.chordSheet.files.size() > 1) {
+        result.text = "--chords takes one FILE (tabulon-chords takes several)";
+        return result;
+    }
     result.action = ParsedCommandLine::Action::Chords;
     return result;
 }

@@ -1,11 +1,23 @@
 #include "chordsheet/ChordSheet.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <sstream>
+
 #include "Misc/ChordDiagram.h"
 #include "Misc/ChordDictionary.h"
+#include "Misc/GuitarShapes.h"
+#include "Misc/GuitarTimeline.h"
 #include "Misc/LogStream.h"
 #include "Misc/notelist.h"
+#include "chordsheet/ChordSheetBatch.h"
+#include "chordsheet/ChordSheetFormats.h"
 #include "midi/CMidiOut.h"
 #include "midi/LoadedSong.h"
+#include "midi/MidiMessages.h"
 #include "settings/UserSettings.h"
 
 using chordsheet::ChordSheetOptions;
@@ -61,25 +73,68 @@ void SetLogFlags(int32_t flag) {
     UserSettings.logTrackInfo = flag;
 }
 
-}  // namespace
-
-int RunChordSheet(const ChordSheetOptions& options, std::ostream& out, std::ostream& err) {
-    if (options.help) {
-        out << chordsheet::Usage();
-        return kChordSheetOk;
+// The chords of the file just analysed, as the sheet writes them: the designed timeline, or the
+// one that the guitarist's options make from the same monitored events.
+std::vector<SheetEntry> EntriesOf(const ChordOptions& chords, const SongSignatures& song) {
+    std::vector<GuitarChordEvent> events;
+    if (chords.ChangeTimeline()) {
+        events = BuildGuitarTimeline(monitoredEvents, chords, song);
+    } else {
+        for (const ChordEvent& entry : chordTimeline)
+            if (const auto reading = guitar::ReadChord(entry.chord, -1, guitar::ReadingOptions{}))
+                events.push_back({entry.time, *reading, false});
     }
+    std::vector<SheetEntry> entries;
+    for (const GuitarChordEvent& e : events) {
+        const guitar::ChordReading& r = e.reading;
+        const guitar::TypeTexts texts = guitar::TextsOf(r.type, chords.moreTypes);
+        SheetEntry entry;
+        entry.tick = e.time;
+        entry.root = guitar::PitchName(r.root, e.flats);
+        if (texts.abbreviation) entry.abbreviation = texts.abbreviation;
+        if (texts.name) entry.name = texts.name;
+        entry.chord = guitar::WrittenName(r, e.flats, chords.moreTypes);
+        if (r.bass >= 0) entry.bass = guitar::PitchName(r.bass, e.flats);
+        if (const auto shape = guitar::ShapeFor(r.type, r.root, chords.allFingerings))
+            entry.fingering = FingeringText(shape->fingering.frets);
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+// The tick of the song's last event.
+uint32_t EndTick(const LoadedSong& song) {
+    uint32_t end = 0;
+    for (const auto& track : song.Tracks())
+        if (track->GetCount() > 0)
+            end = std::max(end, track->GetAbsoluteTime(track->GetCount() - 1));
+    return end;
+}
+
+// Whether the options ask for more than the designed sheet.
+bool GuitaristSheet(const ChordOptions& chords) {
+    return chords.ChangeTimeline() || chords.allFingerings;
+}
+
+// The sheet of one file; `named` when it is one of several.
+int SheetOfFile(const std::string& path, const ChordSheetOptions& options, bool named,
+                std::ostream& out, std::ostream& err) {
     SettingsRestorer restoreSettings;
     LogCloser closeLog;
+    auto fail = [&](const std::string& reason) {
+        err << reason << "\n";
+        if (options.format == SheetFormat::Json) WriteJsonError(out, path, reason);
+        return kChordSheetFailed;
+    };
 
     // A freshly opened file: everything monitored, nothing transposed or muted.
     UserSettings.ResetTrackSettings();
     UserSettings.ClearMutedTracks();
+    UserSettings.chordOptions = options.chords;
     SetLogFlags(0);
     if (options.logFile) {
-        if (!OpenLogStream(*options.logFile)) {
-            err << "cannot open log file " << *options.logFile << "\n";
-            return kChordSheetFailed;
-        }
+        if (!OpenLogStream(*options.logFile))
+            return fail("cannot open log file " + *options.logFile);
         closeLog.opened = true;
         UserSettings.logFileName = *options.logFile;
         SetLogFlags(1);
@@ -88,25 +143,20 @@ int RunChordSheet(const ChordSheetOptions& options, std::ostream& out, std::ostr
     // Destroyed in reverse order: the song's tracks leave the output object first.
     CMidiOut output;
     LoadedSong song;
-    const bool opened = song.Load(options.file, &output);
-    song.Describe(UserSettings, options.file);
+    const bool opened = song.Load(path, &output);
+    song.Describe(UserSettings, path);
     if (!opened) {
         const std::string& reason = song.ErrorText();
-        err << "cannot read " << options.file << ": "
-            << (reason.empty() ? std::string("not a readable MIDI file") : reason) << "\n";
-        return kChordSheetFailed;
+        return fail("cannot read " + path + ": " +
+                    (reason.empty() ? std::string("not a readable MIDI file") : reason));
     }
     const int trackCount = song.TrackCount();
-    if (!song.ErrorText().empty())
-        err << "warning: " << options.file << ": " << song.ErrorText() << "\n";
+    if (!song.ErrorText().empty()) err << "warning: " << path << ": " << song.ErrorText() << "\n";
 
     std::string error;
-    if (!CheckTracks(options.tracks, "--tracks", trackCount, options.file, error) ||
-        !CheckTracks(options.transposeTracks, "--transpose-tracks", trackCount, options.file,
-                     error)) {
-        err << error << "\n";
-        return kChordSheetFailed;
-    }
+    if (!CheckTracks(options.tracks, "--tracks", trackCount, path, error) ||
+        !CheckTracks(options.transposeTracks, "--transpose-tracks", trackCount, path, error))
+        return fail(error);
     if (options.channels) {
         UserSettings.monitoredChannels.fill(0);
         for (int channel : *options.channels)
@@ -121,8 +171,54 @@ int RunChordSheet(const ChordSheetOptions& options, std::ostream& out, std::ostr
     if (chordDictionary.TypeCount() == 0) BuildChordDictionary();
     soundingNotes.Clear();
     output.AnalyzeChords();
-    WriteChordSheet(out, chordTimeline);
+    if (options.format == SheetFormat::Tsv && !named && !GuitaristSheet(options.chords)) {
+        WriteChordSheet(out, chordTimeline);
+        return kChordSheetOk;
+    }
+    SheetFile sheet;
+    sheet.path = path;
+    sheet.named = named;
+    sheet.guitarist = GuitaristSheet(options.chords);
+    std::vector<midi::SongMetaEvent> meta = song.File().GetSongMetaEvents(midi::kTimeSignatureMeta);
+    for (midi::SongMetaEvent& key : song.File().GetSongMetaEvents(midi::kKeySignatureMeta))
+        meta.push_back(std::move(key));
+    sheet.song = SongSignatures::Of(song.File().GetResolution(), meta);
+    sheet.endTick = EndTick(song);
+    sheet.entries = EntriesOf(options.chords, sheet.song);
+    WriteSheet(out, options.format, sheet);
     return kChordSheetOk;
+}
+
+bool IsFolder(const std::string& path) {
+    std::error_code ignored;
+    return std::filesystem::is_directory(path, ignored);
+}
+
+}  // namespace
+
+int RunChordSheet(const ChordSheetOptions& options, std::ostream& out, std::ostream& err) {
+    if (options.help) {
+        out << chordsheet::Usage();
+        return kChordSheetOk;
+    }
+    if (options.files.size() == 1 && !IsFolder(options.files.front()))
+        return SheetOfFile(options.files.front(), options, false, out, err);
+
+    std::vector<std::string> problems;
+    const std::vector<std::string> files = ExpandInputs(options.files, problems);
+    for (const std::string& problem : problems)
+        err << "tabulon-chords: " << problem << "\n";
+    const FileJob job = [&options](const std::string& path) {
+        std::ostringstream text, errors;
+        const int status = SheetOfFile(path, options, true, text, errors);
+        return FileResult{status == kChordSheetOk, text.str(), errors.str()};
+    };
+    const bool progress = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
+    const BatchSummary summary =
+        RunBatch(files, options.jobs.value_or(AvailableCores()), job, out, err, progress);
+    if (summary.failed > 0)
+        err << "tabulon-chords: " << summary.failed << " of " << summary.files << " files failed\n";
+    return summary.failed > 0 || !problems.empty() ? kChordSheetFailed : kChordSheetOk;
 }
 
 void WriteChordSheet(std::ostream& out, const ChordTimeline& timeline) {

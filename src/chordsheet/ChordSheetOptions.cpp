@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <initializer_list>
 
 #include "settings/UserSettings.h"
 
@@ -12,6 +13,7 @@ namespace {
 
 constexpr int kMaxTranspose = 12;
 constexpr int kHighestTrack = kMaxSettingsTracks - 1;
+constexpr int kMostJobs = 256;
 
 // A decimal integer with an optional sign, nothing else.
 std::optional<int> ParseInteger(std::string_view text) {
@@ -42,6 +44,26 @@ std::optional<std::vector<int>> ParseList(std::string_view text, int low, int hi
         if (comma == std::string_view::npos) return values;
         start = comma + 1;
     }
+}
+
+// One of `words`; `store` receives its position.
+template <class Store>
+bool StoreWord(std::string_view value, std::initializer_list<std::string_view> words,
+               std::string_view option, std::string& error, Store store) {
+    std::size_t k = 0;
+    for (std::string_view word : words) {
+        if (value == word) {
+            store(k);
+            return true;
+        }
+        ++k;
+    }
+    error = "bad value '" + std::string(value) + "' for " + std::string(option) + " (";
+    k = 0;
+    for (std::string_view word : words)
+        error += (k++ == 0 ? "" : k == words.size() ? " or " : ", ") + std::string(word);
+    error += ")";
+    return false;
 }
 
 bool StoreList(std::optional<std::vector<int>>& to, std::string_view value, int low, int high,
@@ -83,6 +105,71 @@ const std::array kOptions = {
                    o.logFile = std::string(value);
                    return true;
                }},
+    OptionSpec{"--guitar", "",
+               "every guitarist's option: --fingerings all --min-chord half-beat --names guitar "
+               "--more-types --strum",
+               [](std::string_view, ChordSheetOptions& o, std::string&) {
+                   o.chords = ChordOptions::Guitarist();
+                   return true;
+               }},
+    OptionSpec{"--fingerings", "all|built-in",
+               "all: a chord without a built-in fingering gets a barre shape moved up the neck",
+               [](std::string_view value, ChordSheetOptions& o, std::string& error) {
+                   return StoreWord(value, {"all", "built-in"}, "--fingerings", error,
+                                    [&o](std::size_t k) { o.chords.allFingerings = k == 0; });
+               }},
+    OptionSpec{"--min-chord", "off|half-beat|beat|two-beats|bar",
+               "leave out chords shorter than this (also 1/2beat, 1beat, 2beats, 1bar)",
+               [](std::string_view value, ChordSheetOptions& o, std::string& error) {
+                   const std::optional<MinChordLength> length = MinChordLengthFromWord(value);
+                   if (length) {
+                       o.chords.minChordLength = *length;
+                       return true;
+                   }
+                   error = "bad value '" + std::string(value) +
+                           "' for --min-chord (off, half-beat, beat, two-beats or bar)";
+                   return false;
+               }},
+    OptionSpec{"--names", "guitar|plain",
+               "guitar: the root in the bass, slash chords, flats in flat keys, Am7 not C6",
+               [](std::string_view value, ChordSheetOptions& o, std::string& error) {
+                   return StoreWord(value, {"guitar", "plain"}, "--names", error,
+                                    [&o](std::size_t k) { o.chords.guitarNames = k == 0; });
+               }},
+    OptionSpec{"--more-types", "",
+               "also power chords, sus2, add9, m(add9), m(maj7), m7b5, dim, dim7, 13, and a chord "
+               "with one stray tone",
+               [](std::string_view, ChordSheetOptions& o, std::string&) {
+                   o.chords.moreTypes = true;
+                   return true;
+               }},
+    OptionSpec{
+        "--strum", "",
+        "notes starting within 1/16 beat are one chord; channel 10 (drums) is not listened to",
+        [](std::string_view, ChordSheetOptions& o, std::string&) {
+            o.chords.steadyChords = true;
+            return true;
+        }},
+    OptionSpec{"--format", "tsv|json|sheet",
+               "tab-separated lines (default), one JSON object per file, or a chord chart by bars",
+               [](std::string_view value, ChordSheetOptions& o, std::string& error) {
+                   return StoreWord(value, {"tsv", "json", "sheet"}, "--format", error,
+                                    [&o](std::size_t k) {
+                                        o.format = k == 0   ? SheetFormat::Tsv
+                                                   : k == 1 ? SheetFormat::Json
+                                                            : SheetFormat::Sheet;
+                                    });
+               }},
+    OptionSpec{
+        "--jobs", "N",
+        "with several files, analyse N at once in worker processes (default: the processors)",
+        [](std::string_view value, ChordSheetOptions& o, std::string& error) {
+            o.jobs = ParseInteger(value);
+            if (o.jobs && *o.jobs >= 1 && *o.jobs <= kMostJobs) return true;
+            error = "bad value '" + std::string(value) + "' for --jobs (1 to " +
+                    std::to_string(kMostJobs) + ")";
+            return false;
+        }},
     OptionSpec{"--help", "", "print this help and exit",
                [](std::string_view, ChordSheetOptions& o, std::string&) {
                    o.help = true;
@@ -97,8 +184,12 @@ bool IsOption(std::string_view argument) {
 // The checks that concern several options at once, after the last argument.
 bool CheckTogether(const ChordSheetOptions& options, std::string& error) {
     if (options.help) return true;
-    if (options.file.empty()) {
+    if (options.files.empty()) {
         error = "no MIDI file given";
+        return false;
+    }
+    if (options.logFile && options.files.size() > 1) {
+        error = "--log takes a single FILE";
         return false;
     }
     if (options.transpose.has_value() != options.transposeTracks.has_value()) {
@@ -129,11 +220,7 @@ bool ParseArguments(const std::vector<std::string>& arguments, ChordSheetOptions
             return true;
         }
         if (!IsOption(argument)) {
-            if (!options.file.empty()) {
-                error = "more than one file given: '" + std::string(argument) + "'";
-                return false;
-            }
-            options.file = std::string(argument);
+            options.files.emplace_back(argument);
             continue;
         }
         const std::size_t equals = argument.find('=');
@@ -178,9 +265,11 @@ std::string OptionsHelp() {
 }
 
 std::string Usage() {
-    return "usage: tabulon-chords FILE [options]\n"
-           "Prints the chord timeline of a MIDI file, one chord a line: "
-           "tick, root, abbreviation, name (tab-separated).\n\n" +
+    return "usage: tabulon-chords FILE|FOLDER... [options]\n"
+           "Prints the chord timeline of MIDI files, one chord a line: "
+           "tick, root, abbreviation, name (tab-separated);\n"
+           "with the guitarist's options also the chord as written, its bass and a fingering;\n"
+           "with several files each line starts with the file.\n\n" +
            OptionsHelp();
 }
 

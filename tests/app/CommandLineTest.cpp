@@ -38,11 +38,12 @@ TEST(CommandLineParse, ChordSheetOptionsAreReadByTheChordSheetsParser) {
     const ParsedCommandLine c = Parse({"--channels", "1,2", "--chords", "s.mid", "--transpose=-3",
                                        "--transpose-tracks", "0", "--log", "x.log"});
     ASSERT_EQ(c.action, ParsedCommandLine::Action::Chords) << c.text;
-    EXPECT_EQ(c.chordSheet.file, "s.mid");
+    EXPECT_EQ(c.chordSheet.files, (std::vector<std::string>{"s.mid"}));
     EXPECT_EQ(c.chordSheet.channels, (std::vector<int>{1, 2}));
     EXPECT_EQ(c.chordSheet.transpose, -3);
     EXPECT_EQ(c.chordSheet.logFile, "x.log");
-    EXPECT_EQ(Parse({"--chords=s.mid"}).chordSheet.file, "s.mid");
+    EXPECT_EQ(Parse({"--chords=s.mid", "--guitar", "--min-chord", "off"}).chordSheet.files,
+              (std::vector<std::string>{"s.mid"}));
     // The same mistake gets the same reason from both programs.
     const ParsedCommandLine bad = Parse({"--chords", "s.mid", "--tracks", "200"});
     ASSERT_EQ(bad.action, ParsedCommandLine::Action::Error);

@@ -89,7 +89,11 @@ TEST_F(ChordSheet, OptionsChooseChannelsTracksAndTransposition) {
 
 TEST_F(ChordSheet, BadArgumentsAreRefusedWithAMessage) {
     ExpectRefused({});
-    ExpectRefused({song, song});
+    ExpectRefused({song, song, "--log", log});
+    ExpectRefused({song, "--min-chord", "3beats"});
+    ExpectRefused({song, "--names", "fancy"});
+    ExpectRefused({song, "--format", "xml"});
+    ExpectRefused({song, "--jobs", "0"});
     ExpectRefused({song, "--bogus"});
     ExpectRefused({song, "--channels"});
     for (const char* channels : {"0", "17", "1,,2", "x", "1,", "", "2.5"})
