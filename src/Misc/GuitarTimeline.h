@@ -26,6 +26,7 @@
 #include "Misc/GuitarChords.h"
 #include "Misc/SongSignatures.h"
 #include "settings/ChordOptions.h"
+#include "settings/UserSettings.h"
 
 struct GuitarChordEvent {
     uint32_t time = 0;
@@ -36,6 +37,15 @@ struct GuitarChordEvent {
 std::vector<GuitarChordEvent> BuildGuitarTimeline(const std::vector<MonitoredEvent>& events,
                                                   const ChordOptions& options,
                                                   const SongSignatures& song);
+
+// Puts the timeline of the options in force (UserSettings.chordOptions) into chordTimeline, to be
+// called after every analysis pass and whenever an option changes. The timeline that a pass made
+// (the designed one, which the log lists) is kept aside here: options that do not change the
+// timeline give it back entry for entry; the others replace it with BuildGuitarTimeline's chords
+// (each entry's chord is the set its reading explains). The log is not touched.
+void PutChordOptionsInForce(const SongSignatures& song);
+// How the options read entry `position` of chordTimeline; null while it is the designed one.
+const GuitarChordEvent* GuitarChordAt(std::size_t position);
 
 // The minimum chord length in ticks at `tick`; 0 when off.
 uint32_t MinChordTicks(MinChordLength length, const SongSignatures& song, uint32_t tick);

@@ -7,12 +7,14 @@
 #include <utility>
 
 #include "Misc/ChordAnalysis.h"
+#include "Misc/GuitarTimeline.h"
 #include "Misc/LogStream.h"
 #include "Misc/LogText.h"
 #include "Misc/notelist.h"
 #include "app/CMainFrame.h"
 #include "app/CTabulonApp.h"
 #include "app/CTabulonView.h"
+#include "chordsheet/ChordSheet.h"
 #include "framework/CCmdUI.h"
 #include "settings/UserSettings.h"
 
@@ -45,12 +47,13 @@ class AnalysisLogOff {
 // shows the new song at once instead of the last one played. The log's sections belong to Play
 // and are not written; the notes the pass leaves sounding are forgotten, as a file change leaves
 // none.
-void FindChordsOfOpenedFile(CMidiOut& output) {
+void FindChordsOfOpenedFile(CMidiOut& output, const CTabulonDoc& document) {
     {
         const AnalysisLogOff quiet;
         output.AnalyzeChords();
     }
     soundingNotes.Clear();
+    document.UpdateChordTimeline();
 }
 
 // No song, no chords: the display goes blank (File New, a file that could not be opened).
@@ -107,7 +110,7 @@ bool CTabulonDoc::OnOpenDocument(const QString& path) {
     lastOpenSucceeded = song.Load(localPath, view ? &view->output : nullptr);
     song.Describe(UserSettings, localPath);
     if (lastOpenSucceeded && view)
-        FindChordsOfOpenedFile(view->output);
+        FindChordsOfOpenedFile(view->output, *this);
     else
         ForgetChords();
 
@@ -123,6 +126,10 @@ bool CTabulonDoc::OnOpenDocument(const QString& path) {
             MB_ICONWARNING);
     }
     return true;
+}
+
+void CTabulonDoc::UpdateChordTimeline() const {
+    PutChordOptionsInForce(SignaturesOf(GetSMF()));
 }
 
 bool CTabulonDoc::HasEvents() const {

@@ -50,6 +50,9 @@ class CTabulonDoc : public CDocument {
     int32_t GetTrackCount() const { return song.TrackCount(); }
     CMidiTrack* GetTrack(int index) const { return song.Track(index); }
     const CMidiSMF& GetSMF() const { return song.File(); }
+    // Puts the chords that the guitarist's options read in force (after a pass, or when an option
+    // changed), with this file's meter and keys.
+    void UpdateChordTimeline() const;
     // Whether the last OnOpenDocument found a file it could read.
     bool LastOpenSucceeded() const { return lastOpenSucceeded; }
 

@@ -88,6 +88,7 @@ void CTabulonView::OnPlay() {
     WaitForOutputDevice();
     if (sync) sync->beatCount = 0;
     output.StartPlayback();
+    if (const CTabulonDoc* document = GetDocument()) document->UpdateChordTimeline();
     ResetChordDisplayCursor();
     if (sync) sync->Start();
 }

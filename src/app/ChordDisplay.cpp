@@ -64,7 +64,7 @@ void DrawSlots(CDC& dc, std::size_t cur, bool inForce) {
         if (i == 0 && !inForce) continue;
         const ChordEvent& entry = chordTimeline[cur];
         ShownChord shown;
-        ShowChord(entry, UserSettings.chordOptions, shown);
+        ShowChord(entry, GuitarChordAt(cur), UserSettings.chordOptions, shown);
         DrawChordDiagram(dc, x, kDiagramTopY, shown.shape ? &shown.shape->fingering : nullptr,
                          &shown.title, entry.time, shown.shape && shown.shape->derived);
         cur = chordTimeline.Next(cur);
@@ -77,13 +77,14 @@ void DrawLargeView(CDC& dc, const ClockReading& clock, QSizeF size, std::size_t 
     const ChordOptions& options = UserSettings.chordOptions;
     ShownChord current;
     const bool haveCurrent =
-        inForce != ChordTimeline::npos && ShowChord(chordTimeline[inForce], options, current);
+        inForce != ChordTimeline::npos &&
+        ShowChord(chordTimeline[inForce], GuitarChordAt(inForce), options, current);
     std::vector<UpcomingChord> upcoming;
     const double ticksPerBeat = clock.ticksPerBeat > 0 ? clock.ticksPerBeat : 1;
     for (std::size_t k = next; k != ChordTimeline::npos && upcoming.size() < 3;
          k = chordTimeline.Next(k)) {
         UpcomingChord chord;
-        if (!ShowChord(chordTimeline[k], options, chord.chord)) continue;
+        if (!ShowChord(chordTimeline[k], GuitarChordAt(k), options, chord.chord)) continue;
         chord.beatsUntil = (double(chordTimeline[k].time) - double(clock.position)) / ticksPerBeat;
         upcoming.push_back(chord);
     }

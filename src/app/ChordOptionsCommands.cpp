@@ -1,6 +1,7 @@
 // The main frame's "&Chords" commands: the guitarist's options, each a check item, and the
 // Guitarist View item and button that turn them all on (or, when all are on, all off again).
 #include "app/CMainFrame.h"
+#include "app/CTabulonDoc.h"
 #include "app/ChordDisplay.h"
 #include "framework/CCmdUI.h"
 #include "framework/CDocument.h"
@@ -32,6 +33,8 @@ ChordOptions WithMinLength(MinChordLength length) {
 void CMainFrame::ApplyChordOptions(const ChordOptions& options) {
     UserSettings.chordOptions = options;
     SaveChordOptions(options);
+    if (const auto* document = dynamic_cast<const CTabulonDoc*>(GetActiveDocument()))
+        document->UpdateChordTimeline();
     ResetChordDisplayCursor();
     if (CDocument* document = GetActiveDocument()) document->UpdateAllViews(nullptr, 0, nullptr);
 }

@@ -1,10 +1,11 @@
 #include "app/ShownChord.h"
 
-bool ShowChord(const ChordEvent& entry, const ChordOptions& options, ShownChord& shown) {
+bool ShowChord(const ChordEvent& entry, const GuitarChordEvent* read, const ChordOptions& options,
+               ShownChord& shown) {
     const std::optional<guitar::ChordReading> reading =
-        guitar::ReadChord(entry.chord, -1, guitar::ReadingOptions{});
+        read ? std::optional(read->reading) : guitar::ReadChord(entry.chord, -1, {});
     if (!reading) return false;
-    const bool flats = false;
+    const bool flats = read && read->flats;
     shown.reading = *reading;
     shown.name = QString::fromStdString(guitar::WrittenName(*reading, flats, options.moreTypes));
     const guitar::TypeTexts texts = guitar::TextsOf(reading->type, options.moreTypes);

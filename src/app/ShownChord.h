@@ -4,9 +4,10 @@
 //
 // With every option off this is the designed display: the title is the root, a space and the
 // type's name, then " (" abbreviation ")", and the shape is the dictionary's first fingering for
-// the root (none when the list is empty). With guitarNames the root is spelled as the entry
-// says (flats in a flat key) and the parenthesis holds the written name; with allFingerings a
-// chord without a built-in shape gets a derived one (GuitarShapes.h), marked so.
+// the root (none when the list is empty). An entry of the options' timeline comes with its
+// reading (root, type, slash bass, flats). With guitarNames the parenthesis holds the written name;
+// with allFingerings a chord without a built-in shape gets a derived one (GuitarShapes.h), marked
+// so.
 
 #include <QString>
 #include <optional>
@@ -14,6 +15,7 @@
 #include "Misc/ChordAnalysis.h"
 #include "Misc/GuitarChords.h"
 #include "Misc/GuitarShapes.h"
+#include "Misc/GuitarTimeline.h"
 #include "settings/ChordOptions.h"
 
 struct ShownChord {
@@ -23,5 +25,7 @@ struct ShownChord {
     std::optional<guitar::Shape> shape;
 };
 
-// False for an entry whose chord is no chord the options read (never for a timeline entry).
-bool ShowChord(const ChordEvent& entry, const ChordOptions& options, ShownChord& shown);
+// `read` is how the options read the entry (GuitarChordAt), null for the designed timeline.
+// False for an entry whose chord is no chord (never for a timeline entry).
+bool ShowChord(const ChordEvent& entry, const GuitarChordEvent* read, const ChordOptions& options,
+               ShownChord& shown);

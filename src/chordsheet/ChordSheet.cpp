@@ -76,16 +76,17 @@ void SetLogFlags(int32_t flag) {
 // The chords of the file just analysed, as the sheet writes them: the designed timeline, or the
 // one that the guitarist's options make from the same monitored events.
 std::vector<SheetEntry> EntriesOf(const ChordOptions& chords, const SongSignatures& song) {
-    std::vector<GuitarChordEvent> events;
-    if (chords.ChangeTimeline()) {
-        events = BuildGuitarTimeline(monitoredEvents, chords, song);
-    } else {
-        for (const ChordEvent& entry : chordTimeline)
-            if (const auto reading = guitar::ReadChord(entry.chord, -1, guitar::ReadingOptions{}))
-                events.push_back({entry.time, *reading, false});
-    }
+    PutChordOptionsInForce(song);
     std::vector<SheetEntry> entries;
-    for (const GuitarChordEvent& e : events) {
+    for (std::size_t k = 0; k < chordTimeline.Size(); ++k) {
+        GuitarChordEvent e{chordTimeline[k].time, {}, false};
+        if (const GuitarChordEvent* read = GuitarChordAt(k)) {
+            e = *read;
+        } else if (const auto designed = guitar::ReadChord(chordTimeline[k].chord, -1, {})) {
+            e.reading = *designed;
+        } else {
+            continue;
+        }
         const guitar::ChordReading& r = e.reading;
         const guitar::TypeTexts texts = guitar::TextsOf(r.type, chords.moreTypes);
         SheetEntry entry;
@@ -179,10 +180,7 @@ int SheetOfFile(const std::string& path, const ChordSheetOptions& options, bool 
     sheet.path = path;
     sheet.named = named;
     sheet.guitarist = GuitaristSheet(options.chords);
-    std::vector<midi::SongMetaEvent> meta = song.File().GetSongMetaEvents(midi::kTimeSignatureMeta);
-    for (midi::SongMetaEvent& key : song.File().GetSongMetaEvents(midi::kKeySignatureMeta))
-        meta.push_back(std::move(key));
-    sheet.song = SongSignatures::Of(song.File().GetResolution(), meta);
+    sheet.song = SignaturesOf(song.File());
     sheet.endTick = EndTick(song);
     sheet.entries = EntriesOf(options.chords, sheet.song);
     WriteSheet(out, options.format, sheet);
@@ -195,6 +193,14 @@ bool IsFolder(const std::string& path) {
 }
 
 }  // namespace
+
+SongSignatures SignaturesOf(const CMidiSMF& file) {
+    std::vector<midi::SongMetaEvent> meta = file.GetSongMetaEvents(midi::kTimeSignatureMeta);
+    for (midi::SongMetaEvent& key : file.GetSongMetaEvents(midi::kKeySignatureMeta))
+        meta.push_back(std::move(key));
+    const uint16_t resolution = file.GetResolution();
+    return SongSignatures::Of(resolution != 0 ? resolution : 480, meta);
+}
 
 int RunChordSheet(const ChordSheetOptions& options, std::ostream& out, std::ostream& err) {
     if (options.help) {

@@ -20,7 +20,10 @@
 #include <vector>
 
 #include "Misc/ChordAnalysis.h"
+#include "Misc/SongSignatures.h"
 #include "chordsheet/ChordSheetOptions.h"
+
+class CMidiSMF;
 
 constexpr int kChordSheetOk = 0;
 constexpr int kChordSheetFailed = 2;
@@ -30,6 +33,9 @@ int RunChordSheet(const std::vector<std::string>& arguments, std::ostream& out, 
 // Runs the chord sheet for options already parsed.
 int RunChordSheet(const chordsheet::ChordSheetOptions& options, std::ostream& out,
                   std::ostream& err);
+
+// The meter and keys of a loaded file, for the guitarist's timeline.
+SongSignatures SignaturesOf(const CMidiSMF& file);
 
 // The lines of the chord sheet for `timeline`.
 void WriteChordSheet(std::ostream& out, const ChordTimeline& timeline);

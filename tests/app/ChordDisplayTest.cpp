@@ -209,24 +209,24 @@ TEST_F(ChordDisplayTest, SlotZeroShowsTheChordInForceWhereverThePaintLands) {
 TEST_F(ChordDisplayTest, TitlesAndShapesFollowTheOptions) {
     ShownChord shown;
     ChordOptions off;
-    ASSERT_TRUE(ShowChord(ChordEvent{0, Chord(0x211)}, off, shown));
+    ASSERT_TRUE(ShowChord(ChordEvent{0, Chord(0x211)}, nullptr, off, shown));
     EXPECT_EQ(shown.title, "A minor (min)");
-    ASSERT_TRUE(ShowChord(ChordEvent{0, Chord(0x091)}, off, shown));
+    ASSERT_TRUE(ShowChord(ChordEvent{0, Chord(0x091)}, nullptr, off, shown));
     EXPECT_EQ(shown.title, "C major ()");
     ASSERT_TRUE(shown.shape);
     EXPECT_EQ(shown.shape->fingering.frets[0], 3) << "the dictionary's first fingering";
-    ASSERT_TRUE(ShowChord(ChordEvent{0, Chord(0x245)}, off, shown));  // D F# A C
+    ASSERT_TRUE(ShowChord(ChordEvent{0, Chord(0x245)}, nullptr, off, shown));  // D F# A C
     EXPECT_EQ(shown.title, "D seventh (7)");
     EXPECT_FALSE(shown.shape) << "designed: a bare grid";
-    EXPECT_FALSE(ShowChord(ChordEvent{0, Chord(0x003)}, off, shown));
+    EXPECT_FALSE(ShowChord(ChordEvent{0, Chord(0x003)}, nullptr, off, shown));
 
     ChordOptions guitarist = ChordOptions::Guitarist();
-    ASSERT_TRUE(ShowChord(ChordEvent{0, Chord(0x245)}, guitarist, shown));
+    ASSERT_TRUE(ShowChord(ChordEvent{0, Chord(0x245)}, nullptr, guitarist, shown));
     EXPECT_EQ(shown.name, "D7");
     EXPECT_EQ(shown.title, "D seventh (D7)");
     ASSERT_TRUE(shown.shape);
     EXPECT_TRUE(shown.shape->derived);
-    ASSERT_TRUE(ShowChord(ChordEvent{0, Chord(0x249)}, guitarist, shown));
+    ASSERT_TRUE(ShowChord(ChordEvent{0, Chord(0x249)}, nullptr, guitarist, shown));
     EXPECT_EQ(shown.name, "Cdim7");
 
     // A derived shape is drawn in the lighter blue.
