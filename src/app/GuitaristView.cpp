@@ -178,7 +178,8 @@ void DrawGuitarShape(QPainter& painter, const QRectF& box,
         painter.setPen(Qt::NoPen);
         painter.setBrush(dot);
         painter.drawEllipse(centre, radius, radius);
-        if (finger > 0) {
+        const bool underBarre = barreTo > barreFrom && finger == 1 && fret == barreFret;
+        if (finger > 0 && (!underBarre || s == barreFrom)) {
             painter.setFont(markFont);
             painter.setPen(Qt::white);
             painter.drawText(

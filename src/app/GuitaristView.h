@@ -8,8 +8,8 @@
 // the fifth fret is drawn from its lowest fret, with that fret's number ("7fr") left of the grid
 // instead of the nut; fret numbers stand clear of the dots. "O" above the nut marks an open
 // string, "X" a string not played; a fretted note that may be left out is a ring instead of a
-// dot; strings that finger 1 holds at one fret are joined into a barre. Derived shapes are drawn
-// in a lighter blue than built-in ones.
+// dot; strings that finger 1 holds at one fret are joined into a barre, numbered once. Derived
+// shapes are drawn in a lighter blue than built-in ones.
 
 #include <QRectF>
 #include <QString>
