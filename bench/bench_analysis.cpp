@@ -3,7 +3,8 @@
 // monitored. The typical song has four tracks of held triads (struck together or arpeggiated),
 // eight single-note lines, a drum track of short notes and three tracks of control changes; the
 // dense song holds a triad on every one of its 16 channels all the time, the worst case for the
-// sounding-note list.
+// sounding-note list. The *Guitarist benchmarks add every guitarist's option, as Play then does:
+// the pass, then the options' timeline put in force from its monitored events.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -12,6 +13,7 @@
 
 #include "Misc/ChordAnalysis.h"
 #include "Misc/ChordDictionary.h"
+#include "Misc/GuitarTimeline.h"
 #include "Misc/notelist.h"
 #include "midi/CMidiOut.h"
 #include "midi/CMidiTrack.h"
@@ -94,14 +96,19 @@ struct Song {
     }
 };
 
-void Analyze(benchmark::State& state, Song& song) {
+// The pass, and with `options` the guitarist's timeline put in force after it, as Play does.
+void Analyze(benchmark::State& state, Song& song, const ChordOptions& options = {}) {
     BuildChordDictionary();
     UserSettings.ResetTrackSettings();
     UserSettings.ClearMutedTracks();
+    UserSettings.chordOptions = options;
+    const SongSignatures meter;  // 480 ticks per beat, 4/4
     for (auto _ : state) {
         song.output.AnalyzeChords();
+        if (options.ChangeTimeline()) PutChordOptionsInForce(meter);
         benchmark::DoNotOptimize(chordTimeline.Size());
     }
+    UserSettings.chordOptions = ChordOptions{};
     state.counters["records"] = static_cast<double>(monitoredEvents.size());
     state.counters["chords"] = static_cast<double>(chordTimeline.Size());
     state.SetItemsProcessed(state.iterations() * int64_t{kTracks} * kEventsPerTrack);
@@ -113,11 +120,24 @@ void BM_AnalyzeTypicalSong1MEvents(benchmark::State& state) {
 }
 BENCHMARK(BM_AnalyzeTypicalSong1MEvents)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
+// Every guitarist's option on: the pass, then the options' timeline from its monitored events.
+void BM_AnalyzeTypicalSong1MEventsGuitarist(benchmark::State& state) {
+    static Song song(false);
+    Analyze(state, song, ChordOptions::Guitarist());
+}
+BENCHMARK(BM_AnalyzeTypicalSong1MEventsGuitarist)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
 void BM_AnalyzeDenseSong1MEvents(benchmark::State& state) {
     static Song song(true);
     Analyze(state, song);
 }
 BENCHMARK(BM_AnalyzeDenseSong1MEvents)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_AnalyzeDenseSong1MEventsGuitarist(benchmark::State& state) {
+    static Song song(true);
+    Analyze(state, song, ChordOptions::Guitarist());
+}
+BENCHMARK(BM_AnalyzeDenseSong1MEventsGuitarist)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 // The typical song with no channel monitored: the walk alone.
 void BM_WalkOnly1MEvents(benchmark::State& state) {

@@ -98,34 +98,29 @@ class SoundingNotes {
 
   public:
     void Apply(const MidiEvent& e) {
-        if (midi::IsAllNotesOff(e)) {
+        const uint8_t status = e.status;
+        if (status == midi::kAllNotesOffStatus) {
             on.fill(0);
-            perNote.fill(0);
             perClass.fill(0);
             lowMask.fill(0);
             set = 0;
             return;
         }
-        const bool starts = midi::IsNoteOn(e);
-        if (!starts && !midi::IsNoteOff(e)) return;
-        const int note = e.data1;
-        const auto bit = static_cast<uint16_t>(1u << (e.status & 0x0F));
-        uint16_t& channels = on[static_cast<std::size_t>(note)];
-        if (starts == ((channels & bit) != 0)) return;  // already sounding, or not sounding
-        channels ^= bit;
-        const int step = starts ? 1 : -1;
-        const auto pc = static_cast<std::size_t>(kPitchClass[static_cast<std::size_t>(note)]);
-        perNote[static_cast<std::size_t>(note)] += step;
-        perClass[pc] += step;
-        if (perClass[pc] == 0)
-            set &= ~(1 << pc);
-        else
-            set |= 1 << pc;
-        uint64_t& word = lowMask[static_cast<std::size_t>(note >> 6)];
-        if (perNote[static_cast<std::size_t>(note)] == 0)
-            word &= ~(uint64_t{1} << (note & 63));
-        else
-            word |= uint64_t{1} << (note & 63);
+        const int kind = status >> 4;
+        if (kind != 0x8 && kind != 0x9) return;
+        const bool starts = kind == 0x9 && e.data2 != 0;
+        const std::size_t note = e.data1;
+        const auto bit = static_cast<uint16_t>(1u << (status & 0x0F));
+        const uint16_t before = on[note];
+        const auto after = static_cast<uint16_t>(starts ? before | bit : before & ~bit);
+        if (after == before) return;  // already sounding, or not sounding
+        on[note] = after;
+        if ((before == 0) == (after == 0)) return;  // another channel still holds the note
+        // The note starts or stops sounding on every channel.
+        const std::size_t pc = kPitchClass[note];
+        perClass[pc] += starts ? 1 : -1;
+        set = perClass[pc] == 0 ? set & ~(1 << pc) : set | (1 << pc);
+        lowMask[note >> 6] ^= uint64_t{1} << (note & 63);
     }
     int Set() const { return set; }
     // The pitch class of the lowest sounding note, or -1 in silence.
@@ -138,8 +133,7 @@ class SoundingNotes {
 
   private:
     std::array<uint16_t, 256> on{};  // channels holding each note number
-    std::array<int, 256> perNote{};
-    std::array<int, 12> perClass{};
+    std::array<int, 12> perClass{};  // notes of each pitch class that sound
     std::array<uint64_t, 4> lowMask{};
     int set = 0;
 };
@@ -218,13 +212,14 @@ std::vector<GuitarChordEvent> BuildGuitarTimeline(const std::vector<MonitoredEve
             // the group's first note-on (the releases of the last chord may come just before).
             bool applied = false;
             std::optional<uint32_t> onset;
-            const std::size_t n = events.size();
-            for (; i < n && events[i].time - start <= window && events[i].time >= start; ++i) {
-                const MidiEvent& e = events[i].event;
-                if (IsDrumEvent(e)) continue;
-                notes.Apply(e);
+            const uint32_t last = start + window < start ? UINT32_MAX : start + window;
+            for (; i < events.size(); ++i) {
+                const MonitoredEvent& record = events[i];
+                if (record.time > last || record.time < start) break;
+                if (IsDrumEvent(record.event)) continue;
+                notes.Apply(record.event);
                 applied = true;
-                if (!onset && midi::IsNoteOn(e)) onset = events[i].time;
+                if (!onset && midi::IsNoteOn(record.event)) onset = record.time;
             }
             if (!applied) continue;
             start = onset.value_or(start);
