@@ -141,6 +141,26 @@ TEST_F(GuitarOptionsSong, EveryChordGetsAFingering) {
               "480\tA\t\tmajor\tA\t\tx02220\n480\tA\t7\tseventh\tA7\t\tx02020\n");
 }
 
+// The log lists what the designed pass found, whatever the options.
+TEST_F(GuitarOptionsSong, TheLogIsTheDesignedOneWithEveryOptionOn) {
+    std::vector<TimedBytes> song;
+    Strike(song, 0, kBeat, {45, 48, 52, 55}, 0, 4);
+    Strike(song, kBeat, kBeat, {38, 42, 45}, 9);
+    const std::string file = Song("log.mid", song);
+    auto logOf = [&](std::vector<std::string> arguments) {
+        const std::string log = (folder / "sheet.log").string();
+        arguments.push_back("--log");
+        arguments.push_back(log);
+        Sheet(arguments);
+        std::ifstream in(log);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string designed = logOf({file});
+    EXPECT_NE(designed.find("The following lists each chord that is recognized"),
+              std::string::npos);
+    EXPECT_EQ(logOf({file, "--guitar"}), designed);
+}
+
 TEST_F(GuitarOptionsSong, FoldersAreReadWholeAndABrokenFileIsCountedNotFatal) {
     std::vector<TimedBytes> song;
     Strike(song, 0, kBeat, {48, 52, 55});
