@@ -214,6 +214,10 @@ int RunChordSheet(const ChordSheetOptions& options, std::ostream& out, std::ostr
     const std::vector<std::string> files = ExpandInputs(options.files, problems);
     for (const std::string& problem : problems)
         err << "tabulon-chords: " << problem << "\n";
+    if (files.empty()) {
+        err << "tabulon-chords: no MIDI file found (*.mid, *.midi, *.kar, *.rmi)\n";
+        return kChordSheetFailed;
+    }
     const FileJob job = [&options](const std::string& path) {
         std::ostringstream text, errors;
         const int status = SheetOfFile(path, options, true, text, errors);

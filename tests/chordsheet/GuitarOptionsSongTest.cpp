@@ -173,6 +173,9 @@ TEST_F(GuitarOptionsSong, FoldersAreReadWholeAndABrokenFileIsCountedNotFatal) {
     EXPECT_NE(err.str().find("cannot read " + (folder / "broken.mid").string()), std::string::npos)
         << err.str();
     EXPECT_NE(err.str().find("1 of 3 files failed"), std::string::npos) << err.str();
+    fs::create_directories(folder / "empty");
+    EXPECT_EQ(Sheet({(folder / "empty").string()}, kChordSheetFailed), "");
+    EXPECT_NE(err.str().find("no MIDI file found"), std::string::npos) << err.str();
     const std::string json =
         Sheet({a, (folder / "broken.mid").string(), "--format", "json"}, kChordSheetFailed);
     EXPECT_EQ(std::count(json.begin(), json.end(), '\n'), 2) << "one object per file";
