@@ -44,29 +44,38 @@ std::vector<uint32_t> Times(const std::vector<MidiEvent>& block) {
 
 }  // namespace
 
-TEST(TrackStorage, StartsWith8192ZeroSlotsAndGrowsBy8192KeepingEvents) {
+// A full array grows when an event is inserted into it, wherever it goes: every event stays, in
+// order, the times read across the old end are right, and the slots past the count hold nothing.
+TEST(TrackStorage, InsertingIntoAFullArrayGrowsItAndKeepsEveryEventInOrder) {
     CMidiTrack track;
-    EXPECT_EQ(track.GetCapacity(), kTrackGrowth);
-    EXPECT_EQ(track.GetCount(), 0u);
     EXPECT_TRUE(track.IsEmpty());
     EXPECT_EQ(track.GetName(), nullptr);
     for (const auto& e : track.GetEventStorage())
         ASSERT_EQ(e, MidiEvent{});
 
-    for (uint32_t i = 0; i < kTrackGrowth; ++i) {
-        ASSERT_TRUE(track.InsertEvent(MidiEvent{i, 0x80, uint8_t(i & 0x7F), 1, 2}, -1));
+    std::vector<MidiEvent> expected;
+    for (uint32_t i = 0; track.GetCount() < track.GetCapacity(); ++i) {
+        expected.push_back(MidiEvent{1, 0x80, uint8_t(i & 0x7F), 1, uint8_t(i >> 7)});
+        ASSERT_TRUE(track.InsertEvent(expected.back(), -1));
     }
-    EXPECT_EQ(track.GetCapacity(), kTrackGrowth);
-    ASSERT_TRUE(track.InsertEvent(Note(7, 60), -1));
-    EXPECT_EQ(track.GetCapacity(), 2 * kTrackGrowth);
-    EXPECT_EQ(track.GetCount(), kTrackGrowth + 1);
+    const uint32_t full = track.GetCount();
+    ASSERT_EQ(full, kTrackGrowth);
+    const MidiEvent inserted = Note(5, 60);
+    ASSERT_TRUE(track.InsertEvent(inserted, 100));
+    expected.insert(expected.begin() + 100, inserted);
+
+    ASSERT_EQ(track.GetCount(), full + 1);
+    EXPECT_EQ(track.GetCapacity(), full + kTrackGrowth);
     const MidiEvent* events = track.GetEvents();
-    for (uint32_t i = 0; i < kTrackGrowth; ++i) {
-        ASSERT_EQ(events[i], (MidiEvent{i, 0x80, uint8_t(i & 0x7F), 1, 2}));
-    }
-    EXPECT_EQ(events[kTrackGrowth], Note(7, 60));
-    for (uint32_t i = kTrackGrowth + 1; i < 2 * kTrackGrowth; ++i)
-        ASSERT_EQ(events[i], MidiEvent{});
+    for (uint32_t i = 0; i <= full; ++i)
+        ASSERT_EQ(events[i], expected[i]) << i;
+    for (uint32_t i = full + 1; i < track.GetCapacity(); ++i)
+        ASSERT_EQ(events[i], MidiEvent{}) << i;
+    // Deltas of 1, plus 5 for the inserted one: a block across the old end has the summed times.
+    uint32_t n = 4;
+    const std::vector<MidiEvent> block = track.GetEventBlock(full - 2, n);
+    EXPECT_EQ(Times(block), (std::vector<uint32_t>{full + 3, full + 4, full + 5}));
+    EXPECT_EQ(track.GetAbsoluteTime(full), full + 5);
 }
 
 TEST(TrackStorage, InsertAndDeleteCheckTheirIndex) {
