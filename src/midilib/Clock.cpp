@@ -171,8 +171,9 @@ int64_t Clock::Tick(int64_t now) {
             beatsDue_ = uint32_t(std::min<uint64_t>(uint64_t(beatsDue_) + beats, UINT32_MAX));
         }
         if (!donePosted_ && position >= lastActivityTick_ + resolution_ &&
-            std::all_of(outputs_.begin(), outputs_.end(),
-                        [](const OutputPort* output) { return output->Empty(); })) {
+            std::all_of(outputs_.begin(), outputs_.end(), [](const OutputPort* output) {
+                return output->Empty() && !output->AwaitsOwner();
+            })) {
             donePosted_ = true;
             doneDue_ = true;
         }

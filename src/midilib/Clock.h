@@ -9,8 +9,10 @@
 // record's own tick) and records what the receivers are owed: MSG_OUTPUT_READY for outputs with
 // room again, one MSG_SYNC_BEAT for every multiple of the resolution that the position has passed
 // (all of them, also after a stall), and MSG_SYNC_DONE once per start when every linked output has
-// played all it was given and nothing has been queued or played for a beat (counted from when an
-// event was played, not from its due tick, which a busy device may have made long past). It
+// played all it was given, none waits for its owner to give an event it refused (an owner slow to
+// refill is not the end of the song), and nothing has been queued or played for a beat (counted
+// from when an event was played, not from its due tick, which a busy device may have made long
+// past). It
 // returns the time of the next wake: the next point of the period's grid, or the due time of the
 // earliest queued event when that comes first. TakePosts then moves what is owed into fixed
 // storage, to be delivered once the library's lock is released; a new Start forgets what the

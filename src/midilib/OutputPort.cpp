@@ -13,8 +13,10 @@ OutputPort::~OutputPort() = default;
 bool OutputPort::Put(const MidiEvent& event) {
     if (size_ >= ring_.size()) {
         refused_ = true;
+        awaitingOwner_ = true;
         return false;
     }
+    awaitingOwner_ = false;
     lastQueuedTick_ += event.time;
     At(size_) = {lastQueuedTick_, event};
     ++size_;
@@ -94,6 +96,7 @@ void OutputPort::Reset() {
     lastQueuedTick_ = 0;
     lastPlayedTick_ = 0;
     refused_ = false;
+    awaitingOwner_ = false;
     readyDue_ = false;
     ++generation_;
     Silence();

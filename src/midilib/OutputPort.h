@@ -55,6 +55,9 @@ class OutputPort {
     void SendNow(const MidiEvent& event);
 
     bool Empty() const { return size_ == 0; }
+    // From a refused Put until a Put is taken again: the owner still holds at least the refused
+    // event, so an empty queue is not the end of what it plays.
+    bool AwaitsOwner() const { return awaitingOwner_; }
     size_t Size() const { return size_; }
     std::optional<uint64_t> HeadTick() const;
     DispatchOutcome DispatchHead(int64_t latenessNs);
@@ -90,6 +93,7 @@ class OutputPort {
     uint64_t lastQueuedTick_ = 0;
     uint64_t lastPlayedTick_ = 0;
     bool refused_ = false;
+    bool awaitingOwner_ = false;
     bool readyDue_ = false;
     bool deviceFailed_ = false;
     uint32_t generation_ = 1;

@@ -220,6 +220,30 @@ TEST(ClockTest, DoneWaitsForAnOutputWhoseDeviceRefuses) {
     EXPECT_EQ(notifier.Count(MSG_SYNC_DONE), 1);
 }
 
+// An output that refused an event has more to give: however long its owner takes to answer the
+// ready message (a window busy for seconds), the play is not declared done before that event.
+TEST(ClockTest, DoneWaitsForTheOwnerOfAFullQueueToGiveTheRest) {
+    RecordingNotifier notifier;
+    RecordingNotifier owner;
+    auto probe = std::make_shared<TestDeviceProbe>();
+    auto output = MakeRecordingPort(&owner, probe, 4);
+    Clock clock(&notifier, 0, 10, kT0);
+    clock.Link(output.get());
+    for (uint8_t note = 60; output->Put({note == 60 ? 0u : 96u, 0x90, note, 100, 0}); ++note) {
+    }
+    clock.Start(kT0);
+    RunEvery(clock, kT0, kT0 + 10 * kSecond, 10 * kMs);
+    EXPECT_EQ(owner.Count(MSG_OUTPUT_READY), 1);
+    EXPECT_EQ(probe->Messages().size(), 4u);
+    EXPECT_EQ(notifier.Count(MSG_SYNC_DONE), 0) << "the refused event has not been given yet";
+
+    output->Put({96, 0x90, 64, 100, 0});
+    clock.NoteInput(kT0 + 10 * kSecond);
+    RunEvery(clock, kT0 + 10010 * kMs, kT0 + 12 * kSecond, 10 * kMs);
+    EXPECT_EQ(probe->Messages().size(), 5u);
+    EXPECT_EQ(notifier.Count(MSG_SYNC_DONE), 1);
+}
+
 TEST(ClockTest, EventsOfTwoOutputsPlayInTickOrderAndANewPlayCountsTicksFromZero) {
     auto probe = std::make_shared<TestDeviceProbe>();
     auto first = MakeRecordingPort(nullptr, probe);
