@@ -2,8 +2,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QToolBar>
+#include <algorithm>
 
 #include "Misc/ChordDictionary.h"
+#include "app/CTabulonDoc.h"
 #include "app/CTabulonView.h"
 #include "framework/CDocument.h"
 #include "framework/CMenu.h"
@@ -16,6 +19,15 @@ namespace {
 
 constexpr uint16_t kClockMode = 0;
 constexpr uint16_t kClockPeriodMilliseconds = 10;
+constexpr uint16_t kPositionSelector = 0;
+
+// The tracks of the loaded song whose flag is set.
+int CountTracks(const TrackFlags& flags) {
+    int n = 0;
+    for (int32_t i = 0; i < UserSettings.trackCount; ++i)
+        if (TrackFlag(flags, i)) ++n;
+    return n;
+}
 
 }  // namespace
 
@@ -32,6 +44,8 @@ CMainFrame::CMainFrame() {
         if (const auto* view = dynamic_cast<const CTabulonView*>(GetActiveView()))
             view->ReportFailedDevice();
     };
+    playRefresh_.setInterval(kPlayRefreshMs);
+    QObject::connect(&playRefresh_, &QTimer::timeout, this, [this] { RefreshPlayerStatus(); });
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -51,6 +65,11 @@ int CMainFrame::OnCreate() {
         return -1;
     toolBar.addSeparator();
     toolBar.LoadToolBar(ChordsToolBarButtons());
+    const std::vector<ToolBarButton> practiceButtons = PracticeToolBarButtons();
+    if (!practiceButtons.empty()) {
+        toolBar.addSeparator();
+        toolBar.LoadToolBar(practiceButtons);
+    }
     // After the device menu that the view has inserted before Help.
     CMenu chords;
     chords.CreateMenu();
@@ -58,7 +77,73 @@ int CMainFrame::OnCreate() {
     CMenu* menuBar = GetMenu();
     menuBar->InsertMenu(static_cast<unsigned>(menuBar->GetMenuItemCount() - 1),
                         MF_BYPOSITION | MF_POPUP, chords, ChordsMenuLabel());
+    // After the Play menu (File, Settings, Play).
+    CMenu practice;
+    practice.CreateMenu();
+    practice.AppendTable(PracticeMenuTable());
+    menuBar->InsertMenu(3, MF_BYPOSITION | MF_POPUP, practice, PracticeMenuLabel());
+
+    CreatePositionBar();
+    statusBar_ = new PlayerStatusBar(this);
+    setStatusBar(statusBar_);
+    DragAcceptFiles();
+    RefreshPlayerStatus();
     return 0;
+}
+
+void CMainFrame::CreatePositionBar() {
+    addToolBarBreak();
+    auto* bar = new QToolBar(QStringLiteral("Position"), this);
+    bar->setObjectName(QStringLiteral("positionBar"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->toggleViewAction()->setEnabled(false);
+    positionSlider_ = new PositionSlider(bar);
+    bar->addWidget(positionSlider_);
+    addToolBar(Qt::TopToolBarArea, bar);
+}
+
+uint32_t CMainFrame::ShownPosition() const {
+    // The clock runs on for a beat after the last event before it calls the play done.
+    const auto* document = dynamic_cast<const CTabulonDoc*>(GetActiveDocument());
+    return std::min(clock.GetPosition(kPositionSelector), document ? document->LengthTicks() : 0);
+}
+
+PlayerStatus CMainFrame::CurrentStatus() const {
+    PlayerStatus status;
+    const auto* view = dynamic_cast<const CTabulonView*>(GetActiveView());
+    const auto* document = dynamic_cast<const CTabulonDoc*>(GetActiveDocument());
+    if (document) status.bar = document->Signatures().PositionOf(ShownPosition());
+    status.beatsPerMinute = CMidiSync::TempoToBpm(clock.GetTempo());
+    if (view && view->output.IsOpen()) {
+        status.deviceDescription = QString::fromLocal8Bit(view->output.GetDescription());
+        status.synthStatus = view->ShownOutputStatus();
+        status.deviceFailed = view->OutputDeviceFailed();
+    }
+    status.mutedTracks = CountTracks(UserSettings.mutedTracks);
+    status.transposedTracks = CountTracks(UserSettings.transposedTracks);
+    status.transposeAmount = UserSettings.transposeAmount;
+    return status;
+}
+
+void CMainFrame::RefreshPlayerStatus() {
+    if (statusBar_) statusBar_->Show(StatusTextsOf(CurrentStatus()));
+    if (positionSlider_) {
+        const auto* document = dynamic_cast<const CTabulonDoc*>(GetActiveDocument());
+        const uint32_t length = document ? document->LengthTicks() : 0;
+        if (positionSlider_->SongLength() != length) positionSlider_->SetSongLength(length);
+        positionSlider_->ShowPosition(ShownPosition());
+    }
+}
+
+void CMainFrame::OnIdleUpdateCmdUI() {
+    CFrameWnd::OnIdleUpdateCmdUI();
+    RefreshPlayerStatus();
+    // The display moves on its own only while the clock runs.
+    if (clock.IsRunning() && !playRefresh_.isActive())
+        playRefresh_.start();
+    else if (!clock.IsRunning() && playRefresh_.isActive())
+        playRefresh_.stop();
 }
 
 const CommandMap* CMainFrame::GetCommandMap() const {

@@ -36,6 +36,10 @@ class COutputDeviceMenu {
     void BuildMenu(CMenu* menuBar, int position, const QString& label, int firstId);
     virtual int SelectDevice(int value);
     void SetDeviceNote(int device, const QString& note);
+    // The number of the device item whose description is `description`; -1 when none is.
+    int FindDevice(const QString& description) const {
+        return int(descriptions.indexOf(description));
+    }
 
     const CMenu& Popup() const { return popup; }
     int32_t DeviceCount() const { return deviceCount; }

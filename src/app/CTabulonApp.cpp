@@ -1,6 +1,7 @@
 #include "app/CTabulonApp.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <iostream>
 
 #include "app/CAboutDlg.h"
@@ -14,6 +15,7 @@
 #include "midilib/LibraryOptions.h"
 #include "res/MainFrameResources.h"
 #include "res/Resource.h"
+#include "settings/PlayerSettingsStore.h"
 #include "settings/UserSettings.h"
 
 namespace {
@@ -42,6 +44,8 @@ bool CTabulonApp::InitInstance() {
     LoadStdProfileSettings(kRecentFiles);
     SetFileDialogFilters(OpenFileFilters());
     CTabulonView::startupDevice = options.device;
+    CTabulonView::preferredDevice =
+        options.headless ? QString() : LoadPlayerSettings().outputDevice;
     // Nothing chosen keeps the library's own setting: the automatic order.
     if (const std::string driver = ChosenAudioDriver(); !driver.empty())
         midilib::SetSynthAudioDriver(driver);
@@ -67,6 +71,11 @@ std::string CTabulonApp::ChosenAudioDriver() const {
         return {};
     }
     return driver;
+}
+
+QString CTabulonApp::FileDialogFolder() const {
+    const QString folder = LoadPlayerSettings().lastFolder;
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
 }
 
 void CTabulonApp::OnAppAbout() {

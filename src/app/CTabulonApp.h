@@ -12,6 +12,10 @@
 // Synth/AudioDriver (ignored, with one line on standard error, when no such driver exists), else
 // none: the synth then tries the drivers in their order.
 //
+// The window (not the headless mode) takes up what the last run kept (PlayerSettingsStore.h):
+// the output device chosen then, unless the command line names one, and the folder of the last
+// file opened as the Open dialog's folder.
+//
 // TellUser shows a problem to the user: a message box, or one line on standard error in headless
 // mode (where no window is shown and nobody could close a box).
 
@@ -32,6 +36,7 @@ class CTabulonApp : public CWinApp {
 
     const StartupOptions& Options() const { return options; }
     std::string ChosenAudioDriver() const;
+    QString FileDialogFolder() const override;
 
     static void TellUser(const QString& text, unsigned type);
 

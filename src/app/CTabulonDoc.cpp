@@ -16,6 +16,7 @@
 #include "app/CTabulonView.h"
 #include "chordsheet/ChordSheet.h"
 #include "framework/CCmdUI.h"
+#include "settings/PlayerSettingsStore.h"
 #include "settings/UserSettings.h"
 
 namespace {
@@ -56,6 +57,15 @@ void FindChordsOfOpenedFile(CMidiOut& output, const CTabulonDoc& document) {
     document.UpdateChordTimeline();
 }
 
+// The folder the next File Open starts in. Scripted runs without a window leave the profile alone.
+void RememberFolder(const QString& folder) {
+    const CTabulonApp* app = TabulonApp();
+    if (app && app->Options().headless) return;
+    PlayerSettings settings = LoadPlayerSettings();
+    settings.lastFolder = folder;
+    SavePlayerSettings(settings);
+}
+
 // No song, no chords: the display goes blank (File New, a file that could not be opened).
 void ForgetChords() {
     chordTimeline.Clear();
@@ -78,6 +88,7 @@ CMainFrame* CTabulonDoc::Frame() const {
 }
 
 void CTabulonDoc::StopForFileChange() {
+    if (CMainFrame* frame = Frame()) frame->clock.playUnderWay = false;
     if (CTabulonView* view = FirstView()) {
         if (view->sync) view->sync->Stop();
         view->output.Silence();
@@ -92,6 +103,7 @@ bool CTabulonDoc::OnNewDocument() {
     song.Unload();
     UserSettings.trackCount = 0;
     lastOpenSucceeded = false;
+    ReadSongShape();
     ForgetChords();
     if (CMainFrame* frame = Frame()) {
         frame->clock.SetResolution(kNewDocumentResolution);
@@ -109,12 +121,15 @@ bool CTabulonDoc::OnOpenDocument(const QString& path) {
     CTabulonView* view = FirstView();
     lastOpenSucceeded = song.Load(localPath, view ? &view->output : nullptr);
     song.Describe(UserSettings, localPath);
+    ReadSongShape();
     if (lastOpenSucceeded && view)
         FindChordsOfOpenedFile(view->output, *this);
     else
         ForgetChords();
 
-    const QString fileName = QFileInfo(path).fileName();
+    const QFileInfo file(path);
+    const QString fileName = file.fileName();
+    if (lastOpenSucceeded) RememberFolder(file.absolutePath());
     const QString reason = QString::fromLocal8Bit(song.ErrorText().c_str());
     if (!lastOpenSucceeded) {
         CTabulonApp::TellUser(QStringLiteral("Cannot open %1: %2")
@@ -128,8 +143,17 @@ bool CTabulonDoc::OnOpenDocument(const QString& path) {
     return true;
 }
 
+void CTabulonDoc::ReadSongShape() {
+    signatures = SignaturesOf(GetSMF());
+    lengthTicks = 0;
+    for (const auto& track : song.Tracks()) {
+        const uint32_t count = track->GetCount();
+        if (count > 0) lengthTicks = std::max(lengthTicks, track->GetAbsoluteTime(count - 1));
+    }
+}
+
 void CTabulonDoc::UpdateChordTimeline() const {
-    PutChordOptionsInForce(SignaturesOf(GetSMF()));
+    PutChordOptionsInForce(signatures);
 }
 
 bool CTabulonDoc::HasEvents() const {

@@ -6,9 +6,11 @@
 // the previous tracks, records the path, opens the file, makes one track per track of the file
 // (attached to the file object and to the view's output) and reads them all; the clock takes the
 // file's resolution. It always succeeds: a file that cannot be opened leaves the document empty
-// and the user is told why; a file with a broken track keeps its valid part and the user is
-// warned. The sounding-note list and the output's pending events are forgotten with the file.
-// A file that was read gets its chords found at once (the analysis pass with the settings in
+// and the user is told why (the framework then neither titles the window with it nor lists it
+// among the recent files); a file with a broken track keeps its valid part and the user is
+// warned. The folder of a file that was read is kept for the next File Open, also in later runs
+// of the window. The sounding-note list and the output's pending events are forgotten with the
+// file. A file that was read gets its chords found at once (the analysis pass with the settings in
 // force, writing nothing to the log), so the chord display shows the new song before the first
 // Play; a file that could not be opened leaves the chord timeline empty.
 //
@@ -23,6 +25,7 @@
 #include <memory>
 #include <vector>
 
+#include "Misc/SongSignatures.h"
 #include "framework/CDocument.h"
 #include "midi/LoadedSong.h"
 
@@ -54,7 +57,11 @@ class CTabulonDoc : public CDocument {
     // changed), with this file's meter and keys.
     void UpdateChordTimeline() const;
     // Whether the last OnOpenDocument found a file it could read.
-    bool LastOpenSucceeded() const { return lastOpenSucceeded; }
+    bool LastOpenSucceeded() const override { return lastOpenSucceeded; }
+    // The loaded song's meter and keys (4/4 and sharps for an empty document).
+    const SongSignatures& Signatures() const { return signatures; }
+    // The tick of the song's last event; 0 for an empty document.
+    uint32_t LengthTicks() const { return lengthTicks; }
 
   protected:
     const CommandMap* GetCommandMap() const override;
@@ -65,6 +72,11 @@ class CTabulonDoc : public CDocument {
     // Stops the clock, silences the output and forgets its pending events and the sounding notes.
     void StopForFileChange();
 
+    // What the song's tracks and meta events say of its length and bars, read once per file.
+    void ReadSongShape();
+
     LoadedSong song;
     bool lastOpenSucceeded = false;
+    SongSignatures signatures;
+    uint32_t lengthTicks = 0;
 };

@@ -12,8 +12,10 @@
 #include "midilib/LibraryOptions.h"
 #include "midilib/SynthStatus.h"
 #include "res/Resource.h"
+#include "settings/PlayerSettingsStore.h"
 
 std::optional<int> CTabulonView::startupDevice;
+QString CTabulonView::preferredDevice;
 
 CTabulonView::CTabulonView() = default;
 
@@ -36,14 +38,31 @@ int CTabulonView::OnCreate() {
                              static_cast<int>(ID_OUTPUT_DEVICE_FIRST));
     }
     deviceMenu.output = &output;
-    deviceMenu.SelectDevice(startupDevice.value_or(defaultOutputDevice));
+    int device = startupDevice.value_or(defaultOutputDevice);
+    if (!startupDevice && !preferredDevice.isEmpty()) {
+        if (const int listed = deviceMenu.FindDevice(preferredDevice); listed >= 0) device = listed;
+    }
+    deviceMenu.SelectDevice(device);
     RefreshOutputStatus();
     return 0;
 }
 
 bool CTabulonView::OnCmdMsg(unsigned id, int code, CCmdUI* cmdUI) {
-    if (code == CN_COMMAND && deviceMenu.SelectDevice(static_cast<int>(id))) RefreshOutputStatus();
+    if (code == CN_COMMAND && deviceMenu.SelectDevice(static_cast<int>(id))) {
+        RefreshOutputStatus();
+        const CTabulonApp* app = TabulonApp();
+        if (output.IsOpen() && !(app && app->Options().headless)) {
+            PlayerSettings settings = LoadPlayerSettings();
+            settings.outputDevice = QString::fromLocal8Bit(output.GetDescription());
+            SavePlayerSettings(settings);
+        }
+    }
     return CView::OnCmdMsg(id, code, cmdUI);
+}
+
+CPlaybackClock* CTabulonView::PlayClock() const {
+    auto* frame = dynamic_cast<CMainFrame*>(GetParentFrame());
+    return frame ? &frame->clock : nullptr;
 }
 
 void CTabulonView::OnDraw(CDC& dc) {
@@ -91,6 +110,22 @@ void CTabulonView::OnPlay() {
     if (const CTabulonDoc* document = GetDocument()) document->UpdateChordTimeline();
     ResetChordDisplayCursor();
     if (sync) sync->Start();
+    if (CPlaybackClock* clock = PlayClock()) clock->playUnderWay = true;
+}
+
+void CTabulonView::OnPlayPause() {
+    const CPlaybackClock* clock = PlayClock();
+    if (!clock) return;
+    if (clock->IsRunning() || clock->playUnderWay) {
+        OnPause();
+    } else if (const CTabulonDoc* document = GetDocument(); document && document->HasEvents()) {
+        OnPlay();
+    }
+}
+
+void CTabulonView::OnUpdateHasEvents(CCmdUI* cmdUI) {
+    const CTabulonDoc* document = GetDocument();
+    cmdUI->Enable(document && document->HasEvents());
 }
 
 void CTabulonView::OnPause() {
@@ -139,6 +174,7 @@ const CommandMap* CTabulonView::GetCommandMap() const {
         {ID_TOOLBAR_PAUSE, &CTabulonView::OnPause},
         {ID_PLAY_STOP, &CTabulonView::OnStop, &CTabulonView::OnUpdateStop},
         {ID_TOOLBAR_STOP, &CTabulonView::OnStop},
+        {ID_PRACTICE_PLAY_PAUSE, &CTabulonView::OnPlayPause, &CTabulonView::OnUpdateHasEvents},
     });
     return &map;
 }

@@ -11,7 +11,12 @@
 // Stop stops the clock. Stop and Pause also silence the notes still sounding on the output. The
 // menu's Start is enabled exactly when some track holds events and the clock is not running.
 // Every plain command that reaches the view is first offered to the device menu, so a device
-// item's identifier switches the output device.
+// item's identifier switches the output device; the device the user chooses is kept for the next
+// run of the window (preferredDevice).
+//
+// Practice commands: Play/Pause (Space) pauses a running play, takes up a play that was paused
+// or stopped where it is, and otherwise (no play yet, or the last one came to its end) runs Play;
+// it is enabled while some track holds events.
 //
 // OutputDeviceFailed: whether the open output device has failed for good (its events are being
 // dropped). When a play has ended (the clock's done message), ReportFailedDevice tells the user
@@ -34,6 +39,7 @@
 
 class CBeatSync;
 class CCmdUI;
+class CPlaybackClock;
 class CTabulonDoc;
 
 class CTabulonView : public CView {
@@ -53,11 +59,15 @@ class CTabulonView : public CView {
     void OnStop();
     void OnUpdatePlay(CCmdUI* cmdUI);
     void OnUpdateStop(CCmdUI* cmdUI);
+    void OnPlayPause();
+    void OnUpdateHasEvents(CCmdUI* cmdUI);
     bool OutputDeviceFailed() const;
     void ReportFailedDevice() const;
     void WaitForOutputDevice() const;
     QString OutputStatusText() const;
     void RefreshOutputStatus();
+    // The output status as last refreshed.
+    const QString& ShownOutputStatus() const { return shownOutputStatus; }
 
     static constexpr int kStatusPollMs = 50;
     std::function<void(const QString&)> onOutputStatus;
@@ -65,6 +75,9 @@ class CTabulonView : public CView {
     // The device the view opens at creation instead of the menu's default (the command line's
     // --device); none by default.
     static std::optional<int> startupDevice;
+    // Without startupDevice: the description of the device to open instead of the menu's default,
+    // when the menu lists it (the device chosen in an earlier run); empty for the default.
+    static QString preferredDevice;
 
     CBeatSync* sync = nullptr;
     CMidiOut output;
@@ -75,6 +88,7 @@ class CTabulonView : public CView {
 
   private:
     std::optional<midilib::SynthStatus> SynthStatusNow() const;
+    CPlaybackClock* PlayClock() const;
     QString shownOutputStatus;
     bool statusPollPending = false;
 };

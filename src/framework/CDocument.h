@@ -2,10 +2,11 @@
 // CDocument: the data of the single-document window, shown by its views.
 //
 // The document template runs OnNewDocument (File New, or start-up without a file) or
-// OnOpenDocument(path) (File Open, a recent file, or a file on the command line); the base
-// versions do nothing and succeed. After a successful open the framework records the path,
-// titles the document with the file's name and adds the path to the recent-file list; a new
-// document is titled "Untitled". There is no modified flag: nothing asks to save.
+// OnOpenDocument(path) (File Open, a recent file, a dropped file, or a file on the command line);
+// the base versions do nothing and succeed. After a successful open of a file that could be read
+// (LastOpenSucceeded) the framework records the path, titles the document with the file's name
+// and adds the path to the recent-file list; a new document, and one whose file could not be
+// read, is titled "Untitled". There is no modified flag: nothing asks to save.
 //
 // UpdateAllViews calls OnUpdate on every view except `sender`. Routing: the document is offered
 // every command its view does not handle.
@@ -26,6 +27,10 @@ class CDocument : public CCmdTarget {
 
     virtual bool OnNewDocument() { return true; }
     virtual bool OnOpenDocument(const QString& path);
+    // Whether the last OnOpenDocument could read its file. A document may stay usable after a
+    // file it could not read (it is then empty): the framework titles it as a new document and
+    // keeps the path out of the recent-file list.
+    virtual bool LastOpenSucceeded() const { return true; }
 
     void UpdateAllViews(CView* sender, long hint = 0, void* hintObject = nullptr);
     CView* GetFirstView() const { return views_.empty() ? nullptr : views_.front(); }

@@ -3,12 +3,17 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPointer>
 #include <QShortcut>
+#include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 
 #include "framework/CCmdUI.h"
 #include "framework/CDocument.h"
@@ -117,6 +122,48 @@ void CFrameWnd::OnUpdateFrameTitle() {
     setWindowTitle(document && !document->GetTitle().isEmpty()
                        ? document->GetTitle() + QStringLiteral(" - ") + appTitle_
                        : appTitle_);
+}
+
+namespace {
+
+QStringList LocalFiles(const QMimeData* data) {
+    QStringList paths;
+    if (!data) return paths;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    return paths;
+}
+
+}  // namespace
+
+void CFrameWnd::OnDropFiles(const QStringList& paths) {
+    if (CWinApp* app = AfxGetApp(); app && !paths.isEmpty()) app->OpenDocumentFile(paths.front());
+}
+
+void CFrameWnd::dragEnterEvent(QDragEnterEvent* event) {
+    if (LocalFiles(event->mimeData()).isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
+}
+
+void CFrameWnd::dragMoveEvent(QDragMoveEvent* event) {
+    if (LocalFiles(event->mimeData()).isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
+}
+
+void CFrameWnd::dropEvent(QDropEvent* event) {
+    const QStringList paths = LocalFiles(event->mimeData());
+    if (paths.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // Opening may show a message box; the drag source waits until the drop returns, so the file
+    // is opened from the event loop afterwards.
+    QTimer::singleShot(0, this, [this, paths] { OnDropFiles(paths); });
 }
 
 void CFrameWnd::closeEvent(QCloseEvent* event) {

@@ -24,11 +24,19 @@
 // greyed; cleared, menu items without an update handler keep their state. Toolbar buttons
 // without a handler are always disabled.
 //
+// Files dropped on the window (after DragAcceptFiles) go to OnDropFiles once the drop is over;
+// by default the first local file is opened through the application (CWinApp::OpenDocumentFile),
+// as File Open would. Drags that carry no local file are refused.
+//
+// Idle: OnIdleUpdateCmdUI runs whenever the application goes idle; by default it refreshes the
+// toolbars. A frame that shows more of the state (a status bar) refreshes it there too.
+//
 // GetDispatcher is the frame's queue for MessageWindows (see GuiDispatcher); it outlives every
 // member of a derived frame.
 
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -80,6 +88,9 @@ class CFrameWnd : public QMainWindow, public CCmdTarget {
     // Refreshes the items of `menu` (not those of its popups); the buttons of every toolbar.
     void UpdateMenuItems(QMenu& menu);
     void UpdateToolBars();
+    virtual void OnIdleUpdateCmdUI() { UpdateToolBars(); }
+    // Lets the window take files dropped on it.
+    void DragAcceptFiles(bool accept = true) { setAcceptDrops(accept); }
     // Window title: "<document title> - <application title>".
     void OnUpdateFrameTitle();
     // Destroys the view now (the template does this before it destroys the frame).
@@ -92,8 +103,13 @@ class CFrameWnd : public QMainWindow, public CCmdTarget {
   protected:
     // Creation hook; the base creates the view. Returns 0, or -1 to abandon the window.
     virtual int OnCreate();
+    // The local files of a drop, in the order they came.
+    virtual void OnDropFiles(const QStringList& paths);
     // Closing the main frame ends the application's event loop.
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     GuiDispatcher dispatcher_;

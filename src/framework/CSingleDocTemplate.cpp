@@ -39,12 +39,12 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const QString& path) {
         }
         return nullptr;
     }
-    if (path.isEmpty()) {
+    if (!path.isEmpty() && document_->LastOpenSucceeded()) {
+        document_->SetPathName(path);
+    } else {
         const QString name = GetDocString(docName);
         document_->SetDefaultTitle();
         if (!name.isEmpty()) document_->SetTitle(name);
-    } else {
-        document_->SetPathName(path);
     }
     frame_->InitialUpdateFrame();
     return document_.get();

@@ -4,9 +4,10 @@
 //
 // OpenDocumentFile(path), an empty path meaning File New: the first call creates the document,
 // then the frame (CFrameWnd::LoadFrame, which creates the view); later calls reuse them. Then
-// OnNewDocument or OnOpenDocument runs; on success the document is titled ("Untitled", or the
-// file's name with its path recorded and added to the recent-file list), the frame is shown and
-// the view updated. On failure a frame created by this call is destroyed and null is returned.
+// OnNewDocument or OnOpenDocument runs; on success the document is titled (the file's name with
+// its path recorded and added to the recent-file list when the file could be read, otherwise
+// "Untitled"), the frame is shown and the view updated. On failure a frame created by this call is
+// destroyed and null is returned.
 //
 // CloseDocument (also run by the destructor) destroys the view, then the frame, then the
 // document, so that the view's members can still reach the document while they go.

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 
 #include "framework/CCmdUI.h"
+#include "framework/CDocument.h"
 #include "framework/Profile.h"
 
 namespace {
@@ -42,7 +43,7 @@ int CWinApp::Run() {
 
 bool CWinApp::OnIdle(long count) {
     (void)count;
-    if (CFrameWnd* frame = GetMainWnd()) frame->UpdateToolBars();
+    if (CFrameWnd* frame = GetMainWnd()) frame->OnIdleUpdateCmdUI();
     return false;
 }
 
@@ -96,7 +97,7 @@ void CWinApp::OnFileNew() {
 }
 
 bool CWinApp::DoPromptFileName(QString& path) {
-    path = QFileDialog::getOpenFileName(GetMainWnd(), QStringLiteral("Open"), QString(),
+    path = QFileDialog::getOpenFileName(GetMainWnd(), QStringLiteral("Open"), FileDialogFolder(),
                                         fileDialogFilters_.join(QStringLiteral(";;")));
     return !path.isEmpty();
 }
@@ -116,6 +117,12 @@ CDocument* CWinApp::OpenDocumentFile(const QString& path) {
 
 void CWinApp::AddToRecentFileList(const QString& path) {
     if (recentFiles_) recentFiles_->Add(path);
+}
+
+void CWinApp::RemoveFromRecentFileList(const QString& path) {
+    if (!recentFiles_) return;
+    const qsizetype index = recentFiles_->Files().indexOf(path);
+    if (index >= 0) recentFiles_->Remove(static_cast<int>(index));
 }
 
 CFrameWnd* CWinApp::GetMainWnd() const {
@@ -146,7 +153,9 @@ bool CWinApp::OnCmdMsg(unsigned id, int code, CCmdUI* cmdUI) {
     if (!recentFiles_ || entry >= recentFiles_->GetSize()) return false;
     if (code == CN_COMMAND) {
         const QString path = recentFiles_->Files()[entry];
-        OpenDocumentFile(path);
+        // An entry whose file can no longer be read (moved, deleted, damaged) leaves the list.
+        const CDocument* document = OpenDocumentFile(path);
+        if (!document || !document->LastOpenSucceeded()) RemoveFromRecentFileList(path);
     }
     return true;
 }

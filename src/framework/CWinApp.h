@@ -18,13 +18,14 @@
 //
 // Commands: the application's table is routed last (after view, document and frame). The
 // framework handles ID_APP_EXIT (closes the main window) and the recent-file entries
-// ID_FILE_MRU_FILE1 onwards (open that file); OnFileNew and OnFileOpen are the standard File New
+// ID_FILE_MRU_FILE1 onwards (open that file; an entry whose file cannot be read any more leaves
+// the list); OnFileNew and OnFileOpen are the standard File New
 // and File Open for the application's table to bind. File Open asks for a path with a file
 // dialog whose filters are SetFileDialogFilters' (by default the document string's filter, then
-// "All Files (*)"); DoPromptFileName can be overridden.
+// "All Files (*)") and which starts in FileDialogFolder(); DoPromptFileName can be overridden.
 //
-// Idle: whenever the event loop is about to wait, OnIdle refreshes the main frame's toolbar
-// through the update handlers.
+// Idle: whenever the event loop is about to wait, OnIdle lets the main frame refresh its toolbar
+// (and whatever else it shows of the state) through CFrameWnd::OnIdleUpdateCmdUI.
 
 #include <QObject>
 #include <QString>
@@ -76,9 +77,12 @@ class CWinApp : public CCmdTarget {
     void OnAppExit();
     CDocument* OpenDocumentFile(const QString& path);
     virtual bool DoPromptFileName(QString& path);
+    // The folder the File Open dialog starts in; empty leaves the choice to the dialog.
+    virtual QString FileDialogFolder() const { return {}; }
     void SetFileDialogFilters(QStringList filters) { fileDialogFilters_ = std::move(filters); }
 
     void AddToRecentFileList(const QString& path);
+    void RemoveFromRecentFileList(const QString& path);
     CRecentFileList* GetRecentFileList() const { return recentFiles_.get(); }
 
     CFrameWnd* GetMainWnd() const;

@@ -62,6 +62,27 @@ std::vector<ToolBarButton> ChordsToolBarButtons() {
     return {{ID_TOOLBAR_GUITARIST_VIEW, ":/toolbar/guitarist.svg", "Guitarist View"}};
 }
 
+QString PracticeMenuLabel() {
+    return QStringLiteral("P&ractice");
+}
+
+std::vector<MenuItem> PracticeMenuTable() {
+    using M = MenuItem;
+    return {
+        M::Command(ID_PRACTICE_PLAY_PAUSE, "&Play/Pause\tSpace"),
+    };
+}
+
+std::vector<Accelerator> PracticeAcceleratorTable() {
+    return {
+        {"Space", ID_PRACTICE_PLAY_PAUSE},
+    };
+}
+
+std::vector<ToolBarButton> PracticeToolBarButtons() {
+    return {};
+}
+
 std::vector<Accelerator> MainAcceleratorTable() {
     return {
         {"Ctrl+N", ID_FILE_NEW},      {"Ctrl+O", ID_FILE_OPEN},   {"Ctrl+P", ID_PLAY_START},
@@ -92,7 +113,10 @@ QString ApplicationIconPath() {
 }
 
 FrameResources MainFrameResources() {
-    return {MainDocumentString(), MainMenuTable(), MainAcceleratorTable(), ApplicationIconPath()};
+    std::vector<Accelerator> keys = MainAcceleratorTable();
+    for (Accelerator& key : PracticeAcceleratorTable())
+        keys.push_back(std::move(key));
+    return {MainDocumentString(), MainMenuTable(), std::move(keys), ApplicationIconPath()};
 }
 
 DialogTemplate AboutBoxTemplate() {

@@ -30,13 +30,21 @@ std::vector<MenuItem> ChordsMenuTable();
 // The Guitarist View button, after the designed ten and a separator.
 std::vector<ToolBarButton> ChordsToolBarButtons();
 
+// The "P&ractice" menu, which the frame inserts after the Play menu, its keys and its toolbar
+// buttons (after the Guitarist View button and a separator).
+QString PracticeMenuLabel();
+std::vector<MenuItem> PracticeMenuTable();
+std::vector<Accelerator> PracticeAcceleratorTable();
+std::vector<ToolBarButton> PracticeToolBarButtons();
+
 // Accelerators 128.
 std::vector<Accelerator> MainAcceleratorTable();
 
 // Toolbar 157: ten buttons, no separators.
 std::vector<ToolBarButton> MainToolBarButtons();
 
-// Everything the document template hands to its frame.
+// Everything the document template hands to its frame: the designed tables, with the practice
+// keys after the designed accelerators.
 FrameResources MainFrameResources();
 
 // Icon 128.

@@ -60,6 +60,29 @@ constexpr unsigned ID_CHORDS_MIN_LENGTH_TWO_BEATS = 32909;
 constexpr unsigned ID_CHORDS_MIN_LENGTH_BAR = 32910;
 constexpr unsigned ID_TOOLBAR_GUITARIST_VIEW = 32911;
 
+// Practice menu and its toolbar buttons
+constexpr unsigned ID_PRACTICE_PLAY_PAUSE = 32920;
+constexpr unsigned ID_PRACTICE_REWIND = 32921;
+constexpr unsigned ID_PRACTICE_BAR_BACK = 32922;
+constexpr unsigned ID_PRACTICE_BAR_FORWARD = 32923;
+constexpr unsigned ID_PRACTICE_SLOWER = 32924;
+constexpr unsigned ID_PRACTICE_FASTER = 32925;
+constexpr unsigned ID_PRACTICE_SPEED_50 = 32926;
+constexpr unsigned ID_PRACTICE_SPEED_75 = 32927;
+constexpr unsigned ID_PRACTICE_SPEED_100 = 32928;
+constexpr unsigned ID_PRACTICE_SPEED_125 = 32929;
+constexpr unsigned ID_PRACTICE_SPEED_OTHER = 32930;
+constexpr unsigned ID_PRACTICE_LOOP = 32931;
+constexpr unsigned ID_PRACTICE_LOOP_SET_A = 32932;
+constexpr unsigned ID_PRACTICE_LOOP_SET_B = 32933;
+constexpr unsigned ID_PRACTICE_LOOP_BARS = 32934;
+constexpr unsigned ID_PRACTICE_COUNT_IN = 32935;
+constexpr unsigned ID_TOOLBAR_REWIND = 32940;
+constexpr unsigned ID_TOOLBAR_SLOWER = 32941;
+constexpr unsigned ID_TOOLBAR_FASTER = 32942;
+constexpr unsigned ID_TOOLBAR_LOOP = 32943;
+constexpr unsigned ID_TOOLBAR_COUNT_IN = 32944;
+
 // Output device menu: device items from here on
 constexpr unsigned ID_OUTPUT_DEVICE_FIRST = 201;
 

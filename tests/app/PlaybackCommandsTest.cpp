@@ -150,12 +150,13 @@ TEST_F(PlaybackCommandsTest, FrameStartsWithItsClockAtTenMillisecondsAndDefaultS
     EXPECT_EQ(UserSettings.monitoredTracks[199], 1);
     EXPECT_FALSE(frame->m_bAutoMenuEnable);
 
-    // The device menu sits between Monitor and Help; the guitarist's Chords menu after it.
+    // The device menu sits between Monitor and Help; the guitarist's Chords menu after it, the
+    // Practice menu after Play.
     const QList<QAction*> top = frame->menuBar()->actions();
-    ASSERT_EQ(top.size(), 7);
-    const QStringList expected = {"&File",          "&Settings", "&Play", "Monitor",
-                                  "&Output Device", "&Chords",   "&Help"};
-    for (int i = 0; i < 7; ++i)
+    const QStringList expected = {"&File",   "&Settings",      "&Play",   "P&ractice",
+                                  "Monitor", "&Output Device", "&Chords", "&Help"};
+    ASSERT_EQ(top.size(), expected.size());
+    for (int i = 0; i < expected.size(); ++i)
         EXPECT_EQ(top[i]->text(), expected[i]);
 
     // The toolbar's ten buttons in order.
