@@ -31,8 +31,8 @@
 #include "midi/MidiLib.h"
 #include "midilib/LibraryMutex.h"
 #include "midilib/LibraryOptions.h"
-#include "midilib/testing/TestOutputDevices.h"
 #include "midilib/OutputLatenessStats.h"
+#include "midilib/testing/TestOutputDevices.h"
 
 namespace {
 
@@ -72,12 +72,13 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     return true;
 }
 
-void AskForRealtime() {
+// True when the request was granted; the clock thread asks the same way with the same rights.
+bool AskForRealtime() {
     prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     sched_param param{};
     param.sched_priority =
         (sched_get_priority_min(SCHED_FIFO) + sched_get_priority_max(SCHED_FIFO)) / 2;
-    pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+    return pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) == 0;
 }
 
 // Sleeps to absolute 1 ms deadlines on a condition variable over the library's kind of lock, as
@@ -96,10 +97,11 @@ class Witness {
         if (thread_.joinable()) thread_.join();
     }
     midilib::LatenessSummary Summary() const { return stats_.Summary(); }
+    bool RealtimeGranted() const { return granted_; }
 
   private:
     void Run(bool realtime, uint16_t periodMs) {
-        if (realtime) AskForRealtime();
+        if (realtime) granted_ = AskForRealtime();
         std::unique_lock guard(lock_);
         auto deadline = std::chrono::steady_clock::now();
         while (!stop_) {
@@ -111,6 +113,7 @@ class Witness {
     midilib::LibraryMutex lock_;
     std::condition_variable_any wake_;
     bool stop_ = false;
+    bool granted_ = false;
     midilib::OutputLatenessStats stats_;
     std::thread thread_;
 };
@@ -169,6 +172,7 @@ struct CaseResult {
     midilib::LatenessSummary clock;
     midilib::LatenessSummary witness;
     int beats = 0;
+    bool realtimeGranted = false;
 };
 
 // Plays events 1 to 6 ticks apart (about 1 to 6 ms at 120 BPM and 480 ticks per beat), so that
@@ -209,6 +213,7 @@ CaseResult RunCase(const Options& options, bool realtime, bool busy) {
     result.clock = midilib::GetMidiOutLateness(out);
     witness.Stop();
     result.witness = witness.Summary();
+    result.realtimeGranted = witness.RealtimeGranted();
     CloseMidiOut(out);
     CloseSync(sync);
     window.Stop();
@@ -244,6 +249,10 @@ int main(int argc, char** argv) {
             row(sched, load, "witness", r.witness);
             std::printf("%-8s %-7s %-8s %10d beats received by the window thread\n", sched, load,
                         "window", r.beats);
+            if (realtime && !r.realtimeGranted)
+                std::printf(
+                    "%-8s %-7s SCHED_FIFO was refused: both threads ran at normal priority\n",
+                    sched, load);
             std::fflush(stdout);
         }
     }
