@@ -7,7 +7,7 @@
 #include "settings/UserSettings.h"
 
 CLoggingDlg::CLoggingDlg(QWidget* parent)
-    : CDialog(LoggingTemplate(), parent),
+    : CDialog(settings::LoggingTemplate(), parent),
       logFileName(UserSettings.logFileName),
       logMidiEvents(UserSettings.logMidiEvents != 0),
       logTrackInfo(UserSettings.logTrackInfo != 0),
@@ -21,7 +21,7 @@ void CLoggingDlg::DoDataExchange(CDataExchange* pDX) {
         DDX_Text(pDX, IDC_LOG_FILE, text);
         if (text != shownFileName_) logFileName = text.toStdString();
     } else {
-        shownFileName_ = DisplayText(logFileName);
+        shownFileName_ = settings::DisplayText(logFileName);
         DDX_Text(pDX, IDC_LOG_FILE, shownFileName_);
     }
     DDX_Check(pDX, IDC_LOG_MIDI_EVENTS, logMidiEvents);

@@ -5,7 +5,7 @@
 #include "settings/SettingsDialogTemplates.h"
 
 CMonitorChannelsDlg::CMonitorChannelsDlg(QWidget* parent)
-    : CDialog(MonitorChannelsTemplate(), parent) {
+    : CDialog(settings::MonitorChannelsTemplate(), parent) {
     for (int channel = 0; channel < kMidiChannels; ++channel)
         channelValues[channel] = UserSettings.monitoredChannels[channel] != 0;
 }

@@ -8,5 +8,5 @@
 class CMonitorTracksDlg : public CTrackListDlg {
   public:
     explicit CMonitorTracksDlg(QWidget* parent = nullptr)
-        : CTrackListDlg(MonitorTracksTemplate(), UserSettings.monitoredTracks, parent) {}
+        : CTrackListDlg(settings::MonitorTracksTemplate(), UserSettings.monitoredTracks, parent) {}
 };

@@ -9,5 +9,5 @@
 class CMuteTracksDlg : public CTrackListDlg {
   public:
     explicit CMuteTracksDlg(QWidget* parent = nullptr)
-        : CTrackListDlg(MuteTracksTemplate(), UserSettings.mutedTracks, parent) {}
+        : CTrackListDlg(settings::MuteTracksTemplate(), UserSettings.mutedTracks, parent) {}
 };

@@ -5,10 +5,11 @@
 #include "settings/SettingsDialogTemplates.h"
 #include "settings/SettingsText.h"
 
-CSetResolutionDlg::CSetResolutionDlg(QWidget* parent) : CDialog(SetResolutionTemplate(), parent) {}
+CSetResolutionDlg::CSetResolutionDlg(QWidget* parent)
+    : CDialog(settings::SetResolutionTemplate(), parent) {}
 
 int CSetResolutionDlg::Resolution() const {
-    return LeadingInteger(resolutionText.toStdString());
+    return settings::LeadingInteger(resolutionText.toStdString());
 }
 
 void CSetResolutionDlg::DoDataExchange(CDataExchange* pDX) {

@@ -8,13 +8,13 @@
 #include "settings/SettingsDialogTemplates.h"
 #include "settings/SettingsText.h"
 
-CSetTempoDlg::CSetTempoDlg(QWidget* parent) : CDialog(SetTempoTemplate(), parent) {}
+CSetTempoDlg::CSetTempoDlg(QWidget* parent) : CDialog(settings::SetTempoTemplate(), parent) {}
 
 double CSetTempoDlg::BeatsPerMinute() const {
     const std::string text = tempoText.toStdString();
     const bool hasDigit =
         std::any_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
-    return hasDigit ? LeadingDecimal(text) : 0.0;
+    return hasDigit ? settings::LeadingDecimal(text) : 0.0;
 }
 
 void CSetTempoDlg::DoDataExchange(CDataExchange* pDX) {

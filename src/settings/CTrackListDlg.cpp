@@ -16,7 +16,7 @@ QString TrackName(int index) {
     const std::shared_ptr<CMidiSMF> file = UserSettings.trackNames.lock();
     CMidiTrack* track = file ? file->GetTrack(index) : nullptr;
     const char* name = track ? track->GetName() : nullptr;
-    return name ? DisplayText(name) : QString::fromLatin1(CTrackListDlg::kNoName);
+    return name ? settings::DisplayText(name) : QString::fromLatin1(CTrackListDlg::kNoName);
 }
 
 }  // namespace

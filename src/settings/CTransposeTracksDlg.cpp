@@ -5,7 +5,7 @@
 #include "settings/SettingsDialogTemplates.h"
 
 CTransposeTracksDlg::CTransposeTracksDlg(QWidget* parent)
-    : CTrackListDlg(TransposeTracksTemplate(), UserSettings.transposedTracks, parent),
+    : CTrackListDlg(settings::TransposeTracksTemplate(), UserSettings.transposedTracks, parent),
       transposeAmount(UserSettings.transposeAmount) {}
 
 void CTransposeTracksDlg::DoDataExchange(CDataExchange* pDX) {

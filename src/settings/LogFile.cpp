@@ -5,6 +5,8 @@
 #include "settings/SettingsText.h"
 #include "settings/UserSettings.h"
 
+namespace settings {
+
 void OpenLogFile() {
     if (OpenLogStream(UserSettings.logFileName)) return;
     MessageBox(nullptr,
@@ -20,3 +22,5 @@ void CloseLogFile(const std::string& fileName) {
                    DisplayText(fileName),
                QStringLiteral("Log Incomplete"), MB_ICONWARNING | MB_OK);
 }
+
+}  // namespace settings

@@ -7,8 +7,12 @@
 
 #include <string>
 
+namespace settings {
+
 void OpenLogFile();
 
 // Closes the log stream; when lines could not be written to `fileName` (a full disk), the user is
 // told in a warning box captioned "Log Incomplete".
 void CloseLogFile(const std::string& fileName);
+
+}  // namespace settings

@@ -13,6 +13,8 @@
 #include "settings/SettingsText.h"
 #include "settings/UserSettings.h"
 
+namespace settings {
+
 int RunSetTempo(CMidiSync& clock) {
     CSetTempoDlg dialog;
     dialog.tempoText = BeatsPerMinuteText(CMidiSync::TempoToBpm(clock.GetTempo()));
@@ -72,3 +74,5 @@ int RunLogging() {
     if (UserSettings.loggingEnabled) OpenLogFile();
     return result;
 }
+
+}  // namespace settings

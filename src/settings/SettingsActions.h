@@ -13,6 +13,8 @@
 
 class CMidiSync;
 
+namespace settings {
+
 int RunSetTempo(CMidiSync& clock);
 int RunSetResolution(CMidiSync& clock);
 int RunMonitorChannels();
@@ -20,3 +22,5 @@ int RunMonitorTracks();
 int RunMuteTracks();
 int RunTranspose();
 int RunLogging();
+
+}  // namespace settings

@@ -4,19 +4,19 @@
 #include "settings/SettingsActions.h"
 
 void CMainFrame::OnMute() {
-    RunMuteTracks();
+    settings::RunMuteTracks();
 }
 
 void CMainFrame::OnTranspose() {
-    RunTranspose();
+    settings::RunTranspose();
 }
 
 void CMainFrame::OnSetTempo() {
-    RunSetTempo(clock);
+    settings::RunSetTempo(clock);
 }
 
 void CMainFrame::OnSetResolution() {
-    RunSetResolution(clock);
+    settings::RunSetResolution(clock);
 }
 
 void CMainFrame::OnTimerPeriod1() {
@@ -36,13 +36,13 @@ void CMainFrame::OnUpdateTimerPeriod10(CCmdUI* cmdUI) {
 }
 
 void CMainFrame::OnLogging() {
-    RunLogging();
+    settings::RunLogging();
 }
 
 void CMainFrame::OnMonitorChannels() {
-    RunMonitorChannels();
+    settings::RunMonitorChannels();
 }
 
 void CMainFrame::OnMonitorTracks() {
-    RunMonitorTracks();
+    settings::RunMonitorTracks();
 }

@@ -2,6 +2,8 @@
 
 #include "res/Resource.h"
 
+namespace settings {
+
 namespace {
 
 using K = ControlKind;
@@ -142,3 +144,5 @@ const DialogTemplate& TransposeTracksTemplate() {
     }();
     return dialog;
 }
+
+}  // namespace settings

@@ -12,6 +12,8 @@
 
 #include "framework/CDialog.h"
 
+namespace settings {
+
 const DialogTemplate& SetTempoTemplate();
 const DialogTemplate& SetResolutionTemplate();
 const DialogTemplate& LoggingTemplate();
@@ -19,3 +21,5 @@ const DialogTemplate& MonitorChannelsTemplate();
 const DialogTemplate& MonitorTracksTemplate();
 const DialogTemplate& MuteTracksTemplate();
 const DialogTemplate& TransposeTracksTemplate();
+
+}  // namespace settings

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <limits>
 
+namespace settings {
+
 namespace {
 
 // The "C" locale, made once for the whole run.
@@ -50,3 +52,5 @@ QString BeatsPerMinuteText(double beatsPerMinute) {
     // QString::number always uses the "C" conventions; pad to the three-character minimum.
     return QString::number(beatsPerMinute, 'f', 3).rightJustified(3, QLatin1Char(' '));
 }
+
+}  // namespace settings

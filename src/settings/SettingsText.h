@@ -13,7 +13,11 @@
 #include <string>
 #include <string_view>
 
+namespace settings {
+
 QString DisplayText(std::string_view bytes);
 double LeadingDecimal(const std::string& text);
 int LeadingInteger(std::string_view text);
 QString BeatsPerMinuteText(double beatsPerMinute);
+
+}  // namespace settings

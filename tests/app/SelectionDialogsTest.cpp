@@ -70,7 +70,7 @@ TEST_F(SelectionDialogTest, TrackListsShowTheNamesInFileOrderAndTheFlags) {
     LoadTracks({"Drums", nullptr, "Caf\xc3\xa9 UTF-8", "Caf\xe9 Latin-1", "", "Bass"});
     UserSettings.mutedTracks[1] = 1;
     UserSettings.mutedTracks[4] = 1;
-    const int result = WithDialog(&RunMuteTracks, [](CDialog& dialog) {
+    const int result = WithDialog(&settings::RunMuteTracks, [](CDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle(), "Mute Tracks");
         QListWidget* list = List(dialog);
         ASSERT_NE(list, nullptr);
@@ -89,7 +89,7 @@ TEST_F(SelectionDialogTest, TrackListsShowTheNamesInFileOrderAndTheFlags) {
 TEST_F(SelectionDialogTest, PlainClicksToggleAndOkStoresExactlyTheSelection) {
     LoadTracks({"a", "b", "c", "d"});
     UserSettings.monitoredTracks[7] = 1;  // beyond the file: not touched
-    WithDialog(&RunMonitorTracks, [](CDialog& dialog) {
+    WithDialog(&settings::RunMonitorTracks, [](CDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle(), "Monitor Tracks");
         QListWidget* list = List(dialog);
         EXPECT_EQ(SelectedRows(list), (std::vector<int>{0, 1, 2, 3}));
@@ -104,7 +104,7 @@ TEST_F(SelectionDialogTest, PlainClicksToggleAndOkStoresExactlyTheSelection) {
               (std::vector<int32_t>{1, 0, 1, 1, 1, 1, 1, 1}));
 
     // Clicks followed by Cancel store nothing.
-    WithDialog(&RunMonitorTracks, [](CDialog& dialog) {
+    WithDialog(&settings::RunMonitorTracks, [](CDialog& dialog) {
         EXPECT_EQ(SelectedRows(List(dialog)), (std::vector<int>{0, 2, 3}));
         ClickItem(List(dialog), 0);
         Press(dialog, IDCANCEL);
@@ -116,7 +116,7 @@ TEST_F(SelectionDialogTest, SelectAllAndDeselectAllStoreAtOnceSoCancelKeepsThem)
     LoadTracks({"a", "b", "c"});
     UserSettings.mutedTracks[0] = 1;
     UserSettings.mutedTracks[2] = 1;
-    WithDialog(&RunMuteTracks, [](CDialog& dialog) {
+    WithDialog(&settings::RunMuteTracks, [](CDialog& dialog) {
         Press(dialog, IDC_TRACKS_DESELECT_ALL);
         EXPECT_TRUE(SelectedRows(List(dialog)).empty());
         EXPECT_EQ(UserSettings.mutedTracks[0] + UserSettings.mutedTracks[2], 0);
@@ -125,7 +125,7 @@ TEST_F(SelectionDialogTest, SelectAllAndDeselectAllStoreAtOnceSoCancelKeepsThem)
     EXPECT_EQ(UserSettings.mutedTracks[0] + UserSettings.mutedTracks[2], 0);
 
     UserSettings.monitoredTracks[1] = 0;
-    WithDialog(&RunMonitorTracks, [](CDialog& dialog) {
+    WithDialog(&settings::RunMonitorTracks, [](CDialog& dialog) {
         Press(dialog, IDC_TRACKS_SELECT_ALL);
         EXPECT_EQ(SelectedRows(List(dialog)), (std::vector<int>{0, 1, 2}));
         Press(dialog, IDCANCEL);
@@ -134,7 +134,7 @@ TEST_F(SelectionDialogTest, SelectAllAndDeselectAllStoreAtOnceSoCancelKeepsThem)
 
     // Select All in Transpose Tracks, then a refused amount and Cancel: flags stay, amount too.
     UserSettings.transposeAmount = 3;
-    WithDialog(&RunTranspose, [](CDialog& dialog) {
+    WithDialog(&settings::RunTranspose, [](CDialog& dialog) {
         Press(dialog, IDC_TRACKS_SELECT_ALL);
         Press(dialog, IDCANCEL);
     });
@@ -148,7 +148,8 @@ TEST_F(SelectionDialogTest, SelectAllAndDeselectAllStoreAtOnceSoCancelKeepsThem)
 TEST_F(SelectionDialogTest, WithoutAFileTheListsAreEmptyAndNoFlagChanges) {
     UserSettings.mutedTracks[0] = 1;
     UserSettings.monitoredTracks[0] = 0;
-    for (auto run : {&RunMonitorTracks, &RunMuteTracks, &RunTranspose}) {
+    for (auto run :
+         {&settings::RunMonitorTracks, &settings::RunMuteTracks, &settings::RunTranspose}) {
         WithDialog(run, [](CDialog& dialog) {
             EXPECT_EQ(List(dialog)->count(), 0);
             Press(dialog, IDC_TRACKS_SELECT_ALL);
@@ -166,7 +167,7 @@ TEST_F(SelectionDialogTest, TracksBeyondTheSettingsArraysAreListedButNeverSelect
     std::vector<const char*> names(260, "t");
     LoadTracks(names);
     UserSettings.mutedTracks.fill(1);
-    WithDialog(&RunMuteTracks, [](CDialog& dialog) {
+    WithDialog(&settings::RunMuteTracks, [](CDialog& dialog) {
         QListWidget* list = List(dialog);
         ASSERT_EQ(list->count(), 260);
         EXPECT_EQ(SelectedRows(list).size(), 200u);
@@ -194,7 +195,7 @@ TEST_F(SelectionDialogTest, TransposeAcceptsWholeNumbersFromMinusTwelveToTwelve)
     auto tryAmount = [&](const char* typed) {
         const size_t before = boxes.Boxes().size();
         QString refusal;
-        const int result = WithDialog(&RunTranspose, [&](CDialog& dialog) {
+        const int result = WithDialog(&settings::RunTranspose, [&](CDialog& dialog) {
             Type(dialog, IDC_TRANSPOSE_AMOUNT, typed);
             Press(dialog, IDOK);
             if (!dialog.isVisible()) return;
@@ -205,7 +206,7 @@ TEST_F(SelectionDialogTest, TransposeAcceptsWholeNumbersFromMinusTwelveToTwelve)
         EXPECT_EQ(boxes.Boxes().size(), before + (result == IDOK ? 0 : 1)) << typed;
         return refusal;
     };
-    WithDialog(&RunTranspose, [](CDialog& dialog) {
+    WithDialog(&settings::RunTranspose, [](CDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle(), "Transpose Tracks");
         EXPECT_EQ(Edit(dialog, IDC_TRANSPOSE_AMOUNT)->text(), "0");
         Press(dialog, IDCANCEL);
@@ -228,7 +229,7 @@ TEST_F(SelectionDialogTest, TransposeAcceptsWholeNumbersFromMinusTwelveToTwelve)
 TEST_F(SelectionDialogTest, RefusedTransposeAmountKeepsTheFlagsAlreadyWritten) {
     LoadTracks({"a", "b", "c"});
     UserSettings.transposeAmount = 5;
-    WithDialog(&RunTranspose, [&](CDialog& dialog) {
+    WithDialog(&settings::RunTranspose, [&](CDialog& dialog) {
         EXPECT_EQ(Edit(dialog, IDC_TRANSPOSE_AMOUNT)->text(), "5");
         ClickItem(List(dialog), 2);
         Type(dialog, IDC_TRANSPOSE_AMOUNT, "20");
@@ -245,7 +246,7 @@ TEST_F(SelectionDialogTest, RefusedTransposeAmountKeepsTheFlagsAlreadyWritten) {
 TEST_F(SelectionDialogTest, ChannelBoxesShowAndSetTheirChannels) {
     UserSettings.monitoredChannels.fill(0);
     UserSettings.monitoredChannels[4] = 1;  // channel 5
-    WithDialog(&RunMonitorChannels, [](CDialog& dialog) {
+    WithDialog(&settings::RunMonitorChannels, [](CDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle(), "Monitor Midi Channels");
         for (int c = 0; c < 16; ++c) {
             auto* box = qobject_cast<QAbstractButton*>(dialog.GetDlgItem(IDC_CHANNEL_CHECKS[c]));
@@ -267,7 +268,7 @@ TEST_F(SelectionDialogTest, ChannelSelectAllAndDeselectAllChangeOnlyTheBoxesUnti
     UserSettings.monitoredChannels.fill(0);
     UserSettings.monitoredChannels[9] = 1;
     const ChannelFlags before = UserSettings.monitoredChannels;
-    WithDialog(&RunMonitorChannels, [](CDialog& dialog) {
+    WithDialog(&settings::RunMonitorChannels, [](CDialog& dialog) {
         Press(dialog, IDC_CHANNELS_SELECT_ALL);
         for (unsigned id : IDC_CHANNEL_CHECKS)
             EXPECT_EQ(dialog.IsDlgButtonChecked(id), 1);
@@ -276,16 +277,16 @@ TEST_F(SelectionDialogTest, ChannelSelectAllAndDeselectAllChangeOnlyTheBoxesUnti
     });
     EXPECT_EQ(UserSettings.monitoredChannels, before);
 
-    WithDialog(&RunMonitorChannels, [](CDialog& dialog) { Press(dialog, IDOK); });
+    WithDialog(&settings::RunMonitorChannels, [](CDialog& dialog) { Press(dialog, IDOK); });
     EXPECT_EQ(UserSettings.monitoredChannels, before);
 
-    WithDialog(&RunMonitorChannels, [](CDialog& dialog) {
+    WithDialog(&settings::RunMonitorChannels, [](CDialog& dialog) {
         Press(dialog, IDC_CHANNELS_SELECT_ALL);
         Press(dialog, IDOK);
     });
     for (int32_t flag : UserSettings.monitoredChannels)
         EXPECT_EQ(flag, 1);
-    WithDialog(&RunMonitorChannels, [](CDialog& dialog) {
+    WithDialog(&settings::RunMonitorChannels, [](CDialog& dialog) {
         Press(dialog, IDC_CHANNELS_DESELECT_ALL);
         Press(dialog, IDOK);
     });

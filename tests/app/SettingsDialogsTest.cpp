@@ -28,7 +28,7 @@ class ClockDialogTest : public ::testing::Test {
 
     // Opens the Set Tempo dialog, checks what it shows, types `typed` (unless null) and presses OK.
     int SetTempo(const QString& expectShown, const char* typed) {
-        return WithDialog([this] { return RunSetTempo(clock); },
+        return WithDialog([this] { return settings::RunSetTempo(clock); },
                           [&](CDialog& dialog) {
                               EXPECT_EQ(dialog.windowTitle(), "Set Tempo");
                               EXPECT_EQ(Edit(dialog, IDC_TEMPO)->text(), expectShown);
@@ -40,7 +40,7 @@ class ClockDialogTest : public ::testing::Test {
     // Opens Set Resolution, types `typed` and presses OK; a refusal is recorded in `refusal`, after
     // which the dialog is cancelled.
     int SetResolution(const char* typed, QString* shown = nullptr) {
-        return WithDialog([this] { return RunSetResolution(clock); },
+        return WithDialog([this] { return settings::RunSetResolution(clock); },
                           [&](CDialog& dialog) {
                               if (shown) *shown = Edit(dialog, IDC_RESOLUTION)->text();
                               if (typed) Type(dialog, IDC_RESOLUTION, QString::fromUtf8(typed));
@@ -90,7 +90,7 @@ TEST_F(ClockDialogTest, SetTempoTakesOneToSixtyMillionBeatsAndRefusesTheRestWith
     clock.SetTempo(500000);
     for (const char* typed : {"-90", "-1", "0.99", "60000001", "99999999", "1e999", "nan(1)"}) {
         const size_t before = boxes.Boxes().size();
-        const int result = WithDialog([this] { return RunSetTempo(clock); },
+        const int result = WithDialog([this] { return settings::RunSetTempo(clock); },
                                       [&](CDialog& dialog) {
                                           Type(dialog, IDC_TEMPO, typed);
                                           Press(dialog, IDOK);
@@ -107,7 +107,7 @@ TEST_F(ClockDialogTest, SetTempoTakesOneToSixtyMillionBeatsAndRefusesTheRestWith
 
 TEST_F(ClockDialogTest, SetTempoLimitsTypingToEightCharactersAndRefusesLongerShownText) {
     // Typing stops at the limit.
-    WithDialog([this] { return RunSetTempo(clock); },
+    WithDialog([this] { return settings::RunSetTempo(clock); },
                [&](CDialog& dialog) {
                    Type(dialog, IDC_TEMPO, "123.4567890");
                    EXPECT_EQ(Edit(dialog, IDC_TEMPO)->text(), "123.4567");
@@ -118,7 +118,7 @@ TEST_F(ClockDialogTest, SetTempoLimitsTypingToEightCharactersAndRefusesLongerSho
     // 10000 beats per minute is shown in full but cannot be confirmed unchanged.
     clock.SetTempo(6000);
     const int result =
-        WithDialog([this] { return RunSetTempo(clock); },
+        WithDialog([this] { return settings::RunSetTempo(clock); },
                    [&](CDialog& dialog) {
                        EXPECT_EQ(Edit(dialog, IDC_TEMPO)->text(), "10000.000");
                        Press(dialog, IDOK);
@@ -135,7 +135,7 @@ TEST_F(ClockDialogTest, SetTempoLimitsTypingToEightCharactersAndRefusesLongerSho
 }
 
 TEST_F(ClockDialogTest, CancelLeavesTheClockAlone) {
-    for (auto run : {&RunSetTempo, &RunSetResolution}) {
+    for (auto run : {&settings::RunSetTempo, &settings::RunSetResolution}) {
         const int result = WithDialog(
             [&] { return run(clock); },
             [](CDialog& dialog) {
@@ -196,7 +196,7 @@ class LoggingTest : public ::testing::Test {
 
     // Opens the Logging dialog; types `name` unless null, sets "Enable Logging" to `enable`, OK.
     int Configure(const char* name, bool enable) {
-        return WithDialog(&RunLogging, [&](CDialog& dialog) {
+        return WithDialog(&settings::RunLogging, [&](CDialog& dialog) {
             if (name) {
                 Edit(dialog, IDC_LOG_FILE)->setText(QString::fromUtf8(name));
             }
@@ -221,7 +221,7 @@ TEST_F(LoggingTest, DialogShowsTheSettingsAndOkStoresEachBoxInItsFlag) {
                          {IDC_LOG_MIDI_EVENTS, &UserSettingsRecord::logMidiEvents},
                          {IDC_LOG_TRACK_INFO, &UserSettingsRecord::logTrackInfo}};
     for (const auto& entry : boxesAndFlags) {
-        WithDialog(&RunLogging, [&](CDialog& dialog) {
+        WithDialog(&settings::RunLogging, [&](CDialog& dialog) {
             EXPECT_EQ(dialog.windowTitle(), "Logging");
             EXPECT_EQ(Edit(dialog, IDC_LOG_FILE)->text().toStdString(), UserSettings.logFileName);
             for (const auto& other : boxesAndFlags)
@@ -274,7 +274,7 @@ TEST_F(LoggingTest, CancelChangesNeitherTheSettingsNorTheFile) {
     const auto log = folder / "kept.log";
     ASSERT_EQ(Configure(log.string().c_str(), true), IDOK);
     LogStream << "kept\n";
-    const int result = WithDialog(&RunLogging, [](CDialog& dialog) {
+    const int result = WithDialog(&settings::RunLogging, [](CDialog& dialog) {
         Edit(dialog, IDC_LOG_FILE)->setText("/elsewhere.log");
         dialog.CheckDlgButton(IDC_LOG_ENABLE, 0);
         dialog.CheckDlgButton(IDC_LOG_NOTES, 1);
@@ -303,7 +303,7 @@ TEST_F(LoggingTest, AFileThatCannotBeOpenedIsReportedAndLoggingStaysChosen) {
     EXPECT_EQ(UserSettings.logFileName, missing);
 
     // The box stays marked, and the next OK tries again.
-    WithDialog(&RunLogging, [](CDialog& dialog) {
+    WithDialog(&settings::RunLogging, [](CDialog& dialog) {
         EXPECT_EQ(dialog.IsDlgButtonChecked(IDC_LOG_ENABLE), 1);
         Press(dialog, IDOK);
     });
@@ -344,7 +344,7 @@ TEST_F(LoggingTest, LongFileNamesAreOpenedAndReportedInFull) {
 TEST_F(LoggingTest, FileNamesThatAreNotUtf8AreOpenedAsTheyAre) {
     // A name given directly in bytes (Latin-1 é); the dialog shows it and OK keeps it.
     UserSettings.logFileName = (folder / "caf\xe9.log").string();
-    WithDialog(&RunLogging, [](CDialog& dialog) {
+    WithDialog(&settings::RunLogging, [](CDialog& dialog) {
         dialog.CheckDlgButton(IDC_LOG_ENABLE, 1);
         Press(dialog, IDOK);
     });

@@ -10,14 +10,14 @@
 namespace {
 
 TEST(SettingsText, NamesShowAsUtf8WhenValidElseAsLatin1) {
-    EXPECT_EQ(DisplayText("Bass"), "Bass");
-    EXPECT_EQ(DisplayText(""), "");
-    EXPECT_EQ(DisplayText("Caf\xc3\xa9"), QString::fromUtf8("Caf\xc3\xa9"));
-    EXPECT_EQ(DisplayText("\xe2\x82\xac 5"), QString::fromUtf8("\xe2\x82\xac 5"));
+    EXPECT_EQ(settings::DisplayText("Bass"), "Bass");
+    EXPECT_EQ(settings::DisplayText(""), "");
+    EXPECT_EQ(settings::DisplayText("Caf\xc3\xa9"), QString::fromUtf8("Caf\xc3\xa9"));
+    EXPECT_EQ(settings::DisplayText("\xe2\x82\xac 5"), QString::fromUtf8("\xe2\x82\xac 5"));
     // Latin-1: every byte becomes the character of the same number.
-    EXPECT_EQ(DisplayText("Caf\xe9"), QString::fromUtf8("Caf\xc3\xa9"));
+    EXPECT_EQ(settings::DisplayText("Caf\xe9"), QString::fromUtf8("Caf\xc3\xa9"));
     for (const char* broken : {"\xc0\xaf", "\xed\xa0\x80", "ab\xe2\x82", "\xff\xfe", "\x80"}) {
-        const QString shown = DisplayText(broken);
+        const QString shown = settings::DisplayText(broken);
         ASSERT_EQ(shown.size(), static_cast<qsizetype>(std::strlen(broken))) << broken;
         for (qsizetype i = 0; i < shown.size(); ++i)
             EXPECT_EQ(shown[i].unicode(), static_cast<unsigned char>(broken[i]));
@@ -25,21 +25,21 @@ TEST(SettingsText, NamesShowAsUtf8WhenValidElseAsLatin1) {
 }
 
 TEST(SettingsText, LeadingIntegerFollowsAtoiWithoutOverflow) {
-    EXPECT_EQ(LeadingInteger("96"), 96);
-    EXPECT_EQ(LeadingInteger("  +12ab"), 12);
-    EXPECT_EQ(LeadingInteger("-7"), -7);
-    EXPECT_EQ(LeadingInteger(""), 0);
-    EXPECT_EQ(LeadingInteger("abc"), 0);
-    EXPECT_EQ(LeadingInteger("- 5"), 0);
-    EXPECT_EQ(LeadingInteger("99999999999999999999"), std::numeric_limits<int>::max());
-    EXPECT_EQ(LeadingInteger("-2147483648"), std::numeric_limits<int>::min());
-    EXPECT_EQ(LeadingInteger("-99999999999999999999"), std::numeric_limits<int>::min());
+    EXPECT_EQ(settings::LeadingInteger("96"), 96);
+    EXPECT_EQ(settings::LeadingInteger("  +12ab"), 12);
+    EXPECT_EQ(settings::LeadingInteger("-7"), -7);
+    EXPECT_EQ(settings::LeadingInteger(""), 0);
+    EXPECT_EQ(settings::LeadingInteger("abc"), 0);
+    EXPECT_EQ(settings::LeadingInteger("- 5"), 0);
+    EXPECT_EQ(settings::LeadingInteger("99999999999999999999"), std::numeric_limits<int>::max());
+    EXPECT_EQ(settings::LeadingInteger("-2147483648"), std::numeric_limits<int>::min());
+    EXPECT_EQ(settings::LeadingInteger("-99999999999999999999"), std::numeric_limits<int>::min());
 }
 
 TEST(SettingsText, NumbersUseThePointWhateverTheLocale) {
-    EXPECT_EQ(LeadingDecimal("90,5"), 90.0);
-    EXPECT_EQ(LeadingDecimal("1e2x"), 100.0);
-    EXPECT_EQ(BeatsPerMinuteText(60000000.0 / 615384), "97.500");
+    EXPECT_EQ(settings::LeadingDecimal("90,5"), 90.0);
+    EXPECT_EQ(settings::LeadingDecimal("1e2x"), 100.0);
+    EXPECT_EQ(settings::BeatsPerMinuteText(60000000.0 / 615384), "97.500");
 }
 
 }  // namespace
