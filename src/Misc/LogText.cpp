@@ -106,6 +106,27 @@ void WriteTrackReadLine(std::ostream& out, int32_t position, const char* name,
     out << " events\n";
 }
 
+std::string SmpteDivisionText(uint8_t framesPerSecond, uint8_t ticksPerFrame) {
+    const bool dropFrame = framesPerSecond == 29;
+    const int played = dropFrame ? 30 : framesPerSecond;
+    return "SMPTE time division: " +
+           (dropFrame ? std::string("29.97 (drop-frame, played as 30)")
+                      : std::to_string(framesPerSecond)) +
+           " frames per second x " + std::to_string(ticksPerFrame) +
+           " ticks per frame, played at " + std::to_string(played * ticksPerFrame) +
+           " ticks per second whatever the tempo events say";
+}
+
+std::string UnlistedTracksText(int32_t trackCount) {
+    if (trackCount <= kMaxSettingsTracks) return "";
+    return "tracks " + std::to_string(kMaxSettingsTracks + 1) + " to " +
+           std::to_string(trackCount) + " play but are not monitored, muted or transposed";
+}
+
+void WriteFileNoticeLine(std::ostream& out, std::string_view text) {
+    out << text << "\n";
+}
+
 void WriteFileHeaderSection(std::ostream& out, const UserSettingsRecord& settings,
                             int32_t trackCount, const TrackNameLookup& nameOf) {
     const auto name = [&](int32_t track) { return nameOf ? nameOf(track) : nullptr; };

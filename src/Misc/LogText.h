@@ -36,6 +36,15 @@ void WriteFileTrackCountLine(std::ostream& out, int32_t trackCount);
 // "Track <position> (<name>|no name), <n> events\n"; `name` null when the track has none.
 void WriteTrackReadLine(std::ostream& out, int32_t position, const char* name, uint32_t eventCount);
 
+// "SMPTE time division: 25 frames per second x 40 ticks per frame, played at 1000 ticks per second
+// whatever the tempo events say"; 29 frames stand for 29.97 drop-frame, played as 30.
+std::string SmpteDivisionText(uint8_t framesPerSecond, uint8_t ticksPerFrame);
+// "tracks 201 to <n> play but are not monitored, muted or transposed" for a file of n tracks,
+// more than the settings hold; "" for smaller files.
+std::string UnlistedTracksText(int32_t trackCount);
+// "<text>\n": a fact about the loaded file worth knowing, as the window also shows it.
+void WriteFileNoticeLine(std::ostream& out, std::string_view text);
+
 // The name of track t (counted from 0), or null when it has none.
 using TrackNameLookup = std::function<const char*(int32_t track)>;
 

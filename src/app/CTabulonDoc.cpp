@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 #include <algorithm>
 #include <array>
 #include <utility>
@@ -131,14 +132,23 @@ bool CTabulonDoc::OnOpenDocument(const QString& path) {
     const QString fileName = file.fileName();
     if (lastOpenSucceeded) RememberFolder(file.absolutePath());
     const QString reason = QString::fromLocal8Bit(song.ErrorText().c_str());
+    // What is worth knowing about a sound file (its SMPTE time division, tracks the settings do
+    // not reach) is said once, when it opens.
+    QStringList notices;
+    for (const std::string& notice : song.Notices())
+        notices << QString::fromLocal8Bit(notice.c_str());
+    const QString noticeText = notices.isEmpty() ? QString() : "; " + notices.join("; ");
     if (!lastOpenSucceeded) {
         CTabulonApp::TellUser(QStringLiteral("Cannot open %1: %2")
                                   .arg(fileName, reason.isEmpty() ? "unknown error" : reason),
                               MB_ICONERROR);
     } else if (!reason.isEmpty()) {
-        CTabulonApp::TellUser(
-            QStringLiteral("%1 is damaged; playing what could be read: %2").arg(fileName, reason),
-            MB_ICONWARNING);
+        CTabulonApp::TellUser(QStringLiteral("%1 is damaged; playing what could be read: %2%3")
+                                  .arg(fileName, reason, noticeText),
+                              MB_ICONWARNING);
+    } else if (!notices.isEmpty()) {
+        CTabulonApp::TellUser(QStringLiteral("%1: %2").arg(fileName, notices.join("; ")),
+                              MB_ICONINFORMATION);
     }
     return true;
 }

@@ -153,6 +153,8 @@ int SheetOfFile(const std::string& path, const ChordSheetOptions& options, bool 
     }
     const int trackCount = song.TrackCount();
     if (!song.ErrorText().empty()) err << "warning: " << path << ": " << song.ErrorText() << "\n";
+    for (const std::string& notice : song.Notices())
+        err << "note: " << path << ": " << notice << "\n";
 
     std::string error;
     if (!CheckTracks(options.tracks, "--tracks", trackCount, path, error) ||

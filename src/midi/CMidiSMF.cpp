@@ -104,6 +104,11 @@ std::vector<midi::SongMetaEvent> CMidiSMF::GetSongMetaEvents(uint8_t type) const
     return found;
 }
 
+uint8_t CMidiSMF::GetSmpteDivision(uint8_t& ticksPerFrame) const {
+    ticksPerFrame = 0;
+    return isOpen && mode == 'r' ? GetSMFSmpteDivision(hSMF, &ticksPerFrame) : 0;
+}
+
 const char* CMidiSMF::GetErrorText() const {
     return GetSMFErrorText(hSMF);
 }

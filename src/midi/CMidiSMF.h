@@ -59,6 +59,9 @@ class CMidiSMF {
     // The time signatures (type 0x58) or key signatures (0x59) of every track of the file open
     // for reading, ordered by time, then track; empty for other types, in mode 'w' or closed.
     std::vector<midi::SongMetaEvent> GetSongMetaEvents(uint8_t type) const;
+    // The frames per second of the open file's SMPTE time division (29 for 29.97 drop-frame) and
+    // its ticks per frame, or 0 (ticksPerFrame 0) for a division in ticks per beat.
+    uint8_t GetSmpteDivision(uint8_t& ticksPerFrame) const;
     // Why the last Open failed, or what was wrong in the open file; "" when nothing.
     const char* GetErrorText() const;
 

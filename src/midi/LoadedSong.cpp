@@ -19,6 +19,7 @@ void LoadedSong::Unload() {
     while (!tracks.empty())
         tracks.pop_back();
     problem.clear();
+    notices.clear();
 }
 
 bool LoadedSong::Load(const std::string& path, CMidiOut* output) {
@@ -38,6 +39,14 @@ bool LoadedSong::Load(const std::string& path, CMidiOut* output) {
         problem = file->GetErrorText();
         for (const auto& track : tracks)
             track->GetName();
+        uint8_t ticksPerFrame = 0;
+        if (const uint8_t frames = file->GetSmpteDivision(ticksPerFrame))
+            notices.push_back(SmpteDivisionText(frames, ticksPerFrame));
+        if (std::string unlisted = UnlistedTracksText(count); !unlisted.empty())
+            notices.push_back(std::move(unlisted));
+        if (LogStream.is_open())
+            for (const std::string& notice : notices)
+                WriteFileNoticeLine(LogStream, notice);
     }
     return opened;
 }

@@ -9,7 +9,9 @@
 // track (which logs a line per track and gives the file's resolution to the clock linked to the
 // output); reads every track's name. It returns whether the file could be opened; a file that
 // cannot be opened leaves the song empty and ErrorText() says why, a file with damage keeps what
-// could be read and ErrorText() says what was wrong.
+// could be read and ErrorText() says what was wrong. Notices() lists what is worth knowing about
+// a file that is not damage (an SMPTE time division, tracks beyond those the settings hold); each
+// is also written to the log, whenever it is open, after the track lines.
 //
 // Unload closes the file and destroys the tracks, the last first, so that each leaves its output
 // object's list without closing a gap: unloading and loading again take time linear in the number
@@ -50,6 +52,7 @@ class LoadedSong {
     const CMidiSMF& File() const { return *file; }
     // Why the last Load could not open the file, or what was wrong in it; "" when nothing.
     const std::string& ErrorText() const { return problem; }
+    const std::vector<std::string>& Notices() const { return notices; }
 
     // Makes this the loaded file of `settings`: its track count, its file object as the source
     // of the track names, and `path` as the file's path.
@@ -59,4 +62,5 @@ class LoadedSong {
     std::shared_ptr<CMidiSMF> file;
     std::vector<std::unique_ptr<CMidiTrack>> tracks;
     std::string problem;
+    std::vector<std::string> notices;
 };

@@ -69,8 +69,8 @@ uint32_t GetMidiOutGeneration(uint32_t hMidiOut);
 // operations whose 0 means success (WriteMetaEvent, FlushSMF, CloseSMF) a non-zero failure.
 //
 // mode 'r': parses the whole file; *format receives its format, *numTracks the number of track
-// chunks actually present (never more than the header declares). Refused (0): no MIDI file, a
-// broken header, SMPTE time division, a division of 0 ticks, no track, files over 256 MiB.
+// chunks actually present (more or fewer than the header declares; at most 65,535). Refused (0):
+// no MIDI file, a broken header, a division of 0 ticks, no track, files over 256 MiB.
 // A file whose tracks break somewhere keeps every track and everything valid before the fault;
 // GetSMFErrorText(handle) says what was wrong.
 // mode 'w': creates an empty file in memory (*numTracks 0), written out by FlushSMF or CloseSMF
@@ -88,6 +88,12 @@ uint32_t ReadSMF(uint32_t hSMF, uint32_t track, MidiEvent* buffer, uint32_t max)
 int ReadMetaEvent(uint32_t hSMF, uint32_t track, uint8_t type, const uint8_t** data,
                   uint32_t* length);
 uint16_t GetSMFResolution(uint32_t hSMF);
+// The SMPTE time division of a file opened for reading: its frames per second as the header gives
+// them (24, 25, 29 for 29.97 drop-frame, 30) with the ticks per frame in *ticksPerFrame, or 0 for
+// a division in ticks per beat and other handles. Such a file plays at frames x ticks per frame
+// ticks a second (29.97 as 30) whatever its tempo events say: GetSMFResolution gives that product
+// and the first track opens with a tempo record of one beat a second.
+uint8_t GetSMFSmpteDivision(uint32_t hSMF, uint8_t* ticksPerFrame);
 // A meta event that describes the song from a moment on: a time signature (0x58) or a key
 // signature (0x59). `time` is in ticks from the start of its track; the bytes are the library's,
 // valid until CloseSMF, and are given as the file holds them (a malformed one too).
@@ -118,8 +124,9 @@ int FlushSMF(uint32_t hSMF);
 // gone either way.
 int CloseSMF(uint32_t hSMF);
 // A one-line reason: why the last OpenSMF of this thread failed (hSMF 0), or what was wrong in an
-// open file whose valid part was kept ("truncated track 3 at byte 1234"; tracks counted from 0,
-// byte positions from the start of the file), or why its last write failed. "" when there is
+// open file whose valid part was kept ("note-on at byte 1,234 of track 3 (Bass) is cut off: the
+// chunk ends at byte 1,236"; tracks counted from 1 with their names, byte positions from the start
+// of the file), or why its last write failed. "" when there is
 // none. Valid until the next OpenSMF of the thread (hSMF 0) or until CloseSMF.
 const char* GetSMFErrorText(uint32_t hSMF);
 

@@ -133,6 +133,15 @@ uint16_t GetSMFResolution(uint32_t hSMF) {
     });
 }
 
+uint8_t GetSMFSmpteDivision(uint32_t hSMF, uint8_t* ticksPerFrame) {
+    if (ticksPerFrame) *ticksPerFrame = 0;
+    return SmfHandleTable::Instance().With(hSMF, [&](SmfOpenFile* file) -> uint8_t {
+        if (!file || file->mode != 'r') return 0;
+        if (ticksPerFrame) *ticksPerFrame = file->content.ticksPerFrame;
+        return file->content.smpteFramesPerSecond;
+    });
+}
+
 uint32_t WriteSMF(uint32_t hSMF, uint32_t track, const MidiEvent* events, uint32_t count) {
     return SmfHandleTable::Instance().With(hSMF, [&](SmfOpenFile* file) -> uint32_t {
         if (!file || file->mode != 'w' || (events == nullptr && count != 0)) return 0;

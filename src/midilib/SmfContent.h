@@ -8,10 +8,13 @@
 // started together, as for format 1; the format is there for callers that want to do otherwise.
 
 #include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "midi/MidiEvent.h"
+#include "midi/MidiMessages.h"
 
 namespace midilib {
 
@@ -35,9 +38,25 @@ struct SmfTrackData {
     std::vector<SmfTimedMetaRef> songMetas;  // every time and key signature, in file order
 };
 
+// The track's name (its first meta event of type 3) inside the file's bytes, or "" when it has
+// none.
+inline std::string_view NameOf(std::span<const uint8_t> bytes, const SmfTrackData& track) {
+    for (const SmfMetaRef& meta : track.metas)
+        if (meta.type == midi::kTrackNameMeta)
+            return std::string_view(reinterpret_cast<const char*>(bytes.data()) + meta.offset,
+                                    meta.length);
+    return {};
+}
+
 struct SmfContent {
     uint16_t format = 0;
+    // Ticks per beat. A file with an SMPTE time division plays at a fixed tempo of one beat a
+    // second, so that this is its ticks per second: frames per second x ticks per frame.
     uint16_t ticksPerBeat = 0;
+    // The SMPTE division as the header gives it (24, 25, 29 for 29.97 drop-frame, 30; 29 plays
+    // as 30), or 0 when the division counts ticks per beat.
+    uint8_t smpteFramesPerSecond = 0;
+    uint8_t ticksPerFrame = 0;
     uint16_t declaredTracks = 0;
     std::vector<SmfTrackData> tracks;  // the track chunks actually present
     // What was wrong with the part of the file that was not kept; "" for a sound file.

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "midilib/ByteCursor.h"
+#include "midilib/SmfReason.h"
 #include "midilib/SmfTrackParser.h"
 
 namespace midilib {
@@ -62,6 +63,132 @@ bool FindRiffMidiData(std::span<const uint8_t> bytes, size_t& begin, size_t& end
     }
     reason = "RIFF MIDI file without a data chunk";
     return false;
+}
+
+// Reads the header chunk into `content`, leaving the cursor after it; false with the reason when
+// the file cannot be read at all.
+bool ParseHeader(std::span<const uint8_t> bytes, ByteCursor& cursor, SmfContent& content,
+                 std::string& reason) {
+    if (!cursor.LooksAt("MThd")) {
+        // A file cut inside the header's tag is still recognisably a MIDI file.
+        const size_t n = cursor.Remaining();
+        const bool cutInTag =
+            n > 0 && n < 4 && std::memcmp(bytes.data() + cursor.Position(), "MThd", n) == 0;
+        reason = cutInTag ? "truncated header" : "not a MIDI file";
+        return false;
+    }
+    cursor.Skip(4);
+    const auto headerLength = cursor.ReadU32BE();
+    if (!headerLength || cursor.Remaining() < kMinHeaderLength) {
+        reason = "truncated header";
+        return false;
+    }
+    if (*headerLength < kMinHeaderLength) {
+        reason = "header chunk too short (" + std::to_string(*headerLength) + " bytes)";
+        return false;
+    }
+    if (cursor.Remaining() < *headerLength) {
+        reason = "truncated header (its length passes the end of the file)";
+        return false;
+    }
+    content.format = *cursor.ReadU16BE();
+    content.declaredTracks = *cursor.ReadU16BE();
+    const uint16_t division = *cursor.ReadU16BE();
+    cursor.Skip(*headerLength - kMinHeaderLength);
+    if (content.format > 2) {
+        reason = "unknown MIDI file format " + std::to_string(content.format);
+        return false;
+    }
+    if (division & 0x8000) {
+        // The high byte is the frame rate, negated; 29 stands for 29.97 drop-frame, counted
+        // as 30 frames a second.
+        const int frames = -static_cast<int8_t>(division >> 8);
+        const uint8_t ticksPerFrame = uint8_t(division & 0xFF);
+        if (ticksPerFrame == 0) {
+            reason = "SMPTE time division of 0 ticks per frame";
+            return false;
+        }
+        content.smpteFramesPerSecond = uint8_t(frames);
+        content.ticksPerFrame = ticksPerFrame;
+        content.ticksPerBeat = uint16_t((frames == 29 ? 30 : frames) * ticksPerFrame);
+    } else if (division == 0) {
+        reason = "time division of 0 ticks per beat";
+        return false;
+    } else {
+        content.ticksPerBeat = division;
+    }
+    if (content.declaredTracks == 0) {
+        reason = "the file declares no tracks";
+        return false;
+    }
+    return true;
+}
+
+// Reads the chunks after the header into `content`'s tracks, gathering what was wrong.
+void ParseTracks(std::span<const uint8_t> bytes, ByteCursor& cursor, SmfContent& content,
+                 std::vector<std::string>& problems) {
+    const uint32_t fixedTempo = content.smpteFramesPerSecond != 0 ? SmfReader::kSmpteTempo : 0;
+    size_t recordBudget = bytes.size();
+    bool unreadTracks = false;
+    while (!cursor.AtEnd()) {
+        const bool allDeclared = content.tracks.size() >= content.declaredTracks;
+        const size_t chunkAt = cursor.Position();
+        if (cursor.Remaining() < kChunkHeaderSize) {
+            if (allDeclared) {
+                problems.push_back(GroupedNumber(cursor.Remaining()) +
+                                   (cursor.Remaining() == 1 ? " stray byte" : " stray bytes") +
+                                   " after the last track at byte " + GroupedNumber(chunkAt));
+            } else {
+                problems.push_back("chunk header at byte " + GroupedNumber(chunkAt) +
+                                   " is cut off: the file ends at byte " +
+                                   GroupedNumber(cursor.End()));
+            }
+            break;
+        }
+        const bool isTrack = cursor.LooksAt("MTrk");
+        cursor.Skip(4);
+        const uint32_t length = *cursor.ReadU32BE();
+        const bool cut = length > cursor.Remaining();
+        const size_t bodyEnd = cut ? cursor.End() : cursor.Position() + length;
+        const std::string claim = " claims " + GroupedNumber(length) +
+                                  " bytes; the file ends at byte " + GroupedNumber(cursor.End());
+        if (!isTrack) {
+            if (cut) {
+                // After the declared tracks the rest of the file is not asked to be MIDI.
+                if (!allDeclared)
+                    problems.push_back("chunk at byte " + GroupedNumber(chunkAt) + claim);
+                break;
+            }
+            cursor.Skip(length);
+            continue;
+        }
+        if (content.tracks.size() == SmfReader::kMaxTracks) {
+            unreadTracks = true;
+            break;
+        }
+        const uint32_t number = uint32_t(content.tracks.size());
+        SmfTrackParser parser(bytes, cursor.Position(), bodyEnd, cut, number, recordBudget,
+                              fixedTempo);
+        content.tracks.push_back(parser.Parse());
+        const SmfTrackData& track = content.tracks.back();
+        recordBudget -= track.events.size();
+        problems.insert(problems.end(), parser.Problems().begin(), parser.Problems().end());
+        if (cut && !parser.EndedByFault())
+            problems.push_back(TrackLabel(number, NameOf(bytes, track)) + claim);
+        cursor.Skip(bodyEnd - cursor.Position());
+    }
+    const size_t found = content.tracks.size();
+    if (found > content.declaredTracks) {
+        const std::string declared = "the file declares " + GroupedNumber(content.declaredTracks) +
+                                     (content.declaredTracks == 1 ? " track" : " tracks");
+        problems.push_back(
+            unreadTracks ? declared + " but holds more than " + GroupedNumber(found) +
+                               "; the first " + GroupedNumber(found) + " are read"
+                         : declared + " but holds " + GroupedNumber(found) + "; all are read");
+    } else if (found > 0 && found < content.declaredTracks) {
+        problems.push_back("only " + std::to_string(found) + " of " +
+                           std::to_string(content.declaredTracks) + " declared tracks present");
+    }
 }
 
 }  // namespace
@@ -122,102 +249,17 @@ std::optional<SmfContent> SmfReader::Parse(std::vector<uint8_t> bytes, std::stri
     }
     size_t begin = 0;
     size_t end = bytes.size();
-    const ByteCursor start(bytes);
-    if (start.LooksAt("RIFF")) {
-        if (!FindRiffMidiData(bytes, begin, end, reason)) return std::nullopt;
-    }
+    if (ByteCursor(bytes).LooksAt("RIFF") && !FindRiffMidiData(bytes, begin, end, reason))
+        return std::nullopt;
     ByteCursor cursor(bytes, begin, end);
-    if (!cursor.LooksAt("MThd")) {
-        // A file cut inside the header's tag is still recognisably a MIDI file.
-        const size_t n = cursor.Remaining();
-        const bool cutInTag = n > 0 && n < 4 && std::memcmp(bytes.data() + begin, "MThd", n) == 0;
-        reason = cutInTag ? "truncated header" : "not a MIDI file";
-        return std::nullopt;
-    }
-    cursor.Skip(4);
-    const auto headerLength = cursor.ReadU32BE();
-    if (!headerLength || cursor.Remaining() < kMinHeaderLength) {
-        reason = "truncated header";
-        return std::nullopt;
-    }
-    if (*headerLength < kMinHeaderLength) {
-        reason = "header chunk too short (" + std::to_string(*headerLength) + " bytes)";
-        return std::nullopt;
-    }
-    if (cursor.Remaining() < *headerLength) {
-        reason = "truncated header (its length passes the end of the file)";
-        return std::nullopt;
-    }
     SmfContent content;
-    content.format = *cursor.ReadU16BE();
-    content.declaredTracks = *cursor.ReadU16BE();
-    const uint16_t division = *cursor.ReadU16BE();
-    cursor.Skip(*headerLength - kMinHeaderLength);
-    if (content.format > 2) {
-        reason = "unknown MIDI file format " + std::to_string(content.format);
-        return std::nullopt;
-    }
-    if (division & 0x8000) {
-        reason = "SMPTE time division is not supported";
-        return std::nullopt;
-    }
-    if (division == 0) {
-        reason = "time division of 0 ticks per beat";
-        return std::nullopt;
-    }
-    if (content.declaredTracks == 0) {
-        reason = "the file declares no tracks";
-        return std::nullopt;
-    }
-    content.ticksPerBeat = division;
-
+    if (!ParseHeader(bytes, cursor, content, reason)) return std::nullopt;
     std::vector<std::string> problems;
-    size_t recordBudget = bytes.size();
-    while (content.tracks.size() < content.declaredTracks && !cursor.AtEnd()) {
-        const size_t chunkAt = cursor.Position();
-        if (cursor.Remaining() < kChunkHeaderSize) {
-            problems.push_back("truncated chunk header at byte " + std::to_string(chunkAt));
-            break;
-        }
-        const bool isTrack = cursor.LooksAt("MTrk");
-        cursor.Skip(4);
-        const uint32_t length = *cursor.ReadU32BE();
-        const bool cut = length > cursor.Remaining();
-        const size_t bodyEnd = cut ? cursor.End() : cursor.Position() + length;
-        if (!isTrack) {
-            if (cut) {
-                problems.push_back("chunk length past the end of the file at byte " +
-                                   std::to_string(chunkAt));
-                break;
-            }
-            cursor.Skip(length);
-            continue;
-        }
-        const uint32_t number = uint32_t(content.tracks.size());
-        SmfTrackParser parser(bytes, cursor.Position(), bodyEnd, cut, number, recordBudget);
-        content.tracks.push_back(parser.Parse());
-        recordBudget -= content.tracks.back().events.size();
-        if (!parser.Problem().empty()) {
-            problems.push_back(parser.Problem());
-        } else if (cut) {
-            problems.push_back("chunk length of track " + std::to_string(number) +
-                               " passes the end of the file");
-        }
-        cursor.Skip(bodyEnd - cursor.Position());
-    }
+    ParseTracks(bytes, cursor, content, problems);
     if (content.tracks.empty()) {
         reason = problems.empty() ? "no track chunk found"
                                   : "no track chunk found: " + JoinProblems(problems);
         return std::nullopt;
-    }
-    if (content.tracks.size() < content.declaredTracks) {
-        problems.push_back("only " + std::to_string(content.tracks.size()) + " of " +
-                           std::to_string(content.declaredTracks) + " declared tracks present");
-    } else if (!cursor.AtEnd() && cursor.Remaining() < kChunkHeaderSize) {
-        problems.push_back(std::to_string(cursor.Remaining()) +
-                           (cursor.Remaining() == 1 ? " stray byte" : " stray bytes") +
-                           std::string(" after the last track at byte ") +
-                           std::to_string(cursor.Position()));
     }
     content.problem = JoinProblems(problems);
     content.bytes = std::move(bytes);

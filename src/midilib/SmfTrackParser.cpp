@@ -1,20 +1,14 @@
 #include "midilib/SmfTrackParser.h"
 
-#include <cstdio>
 #include <limits>
 #include <utility>
 
 #include "midilib/EventEncoding.h"
+#include "midilib/SmfReason.h"
 
 namespace midilib {
 
 namespace {
-
-std::string HexByte(uint8_t value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%02X", value);
-    return text;
-}
 
 using midi::kEndOfTrackMeta;
 using midi::kMetaEvent;
@@ -22,94 +16,142 @@ using midi::kSysexBegin;
 using midi::kSysexEnd;
 using midi::kTempoMeta;
 
+constexpr const char* kSysexName = "system-exclusive message";
+constexpr uint8_t kLoudestVelocity = 0x7F;
+
+// What a user calls the channel message with this status.
+const char* ChannelEventName(uint8_t status) {
+    switch (midi::KindOf(status)) {
+        case midi::kNoteOff:
+            return "note-off";
+        case midi::kNoteOn:
+            return "note-on";
+        case midi::kKeyPressure:
+            return "key pressure";
+        case midi::kControlChange:
+            return "control change";
+        case midi::kProgramChange:
+            return "program change";
+        case midi::kChannelPressure:
+            return "channel pressure";
+        default:
+            return "pitch bend";
+    }
+}
+
 }  // namespace
 
 SmfTrackParser::SmfTrackParser(std::span<const uint8_t> bytes, size_t begin, size_t end,
-                               bool chunkCut, uint32_t trackNumber, size_t recordLimit)
-    : cursor(bytes, begin, end),
+                               bool chunkCut, uint32_t trackNumber, size_t recordLimit,
+                               uint32_t fixedTempo)
+    : file(bytes),
+      cursor(bytes, begin, end),
       chunkCut(chunkCut),
       trackNumber(trackNumber),
-      recordLimit(recordLimit) {}
+      recordLimit(recordLimit),
+      fixedTempo(fixedTempo) {}
 
 SmfTrackData SmfTrackParser::Parse() {
     // Most events of real files take three or four bytes; reserving for three bytes an event
     // saves the regrowth of big tracks and stays within a small multiple of the chunk's size.
     size_t expected = cursor.Remaining() / 3 + 1;
     track.events.reserve(expected < recordLimit ? expected : recordLimit);
+    if (fixedTempo != 0 && trackNumber == 0) Emit(MakeTempoEvent(0, fixedTempo), cursor.Position());
     while (ParseEvent() && !cut) {
     }
-    if (sysexOpen) DropOpenSysex("unterminated system-exclusive message", sysexStart);
+    if (sysexOpen) DropOpenSysex("is not closed by 0xF7; dropped");
+
+    const std::string_view name = NameOf(file, track);
+    if (firstClip) {
+        Finding clip = *firstClip;
+        if (clipCount > 1)
+            clip.detail += " (and " + GroupedNumber(clipCount - 1) + " more in this track)";
+        problems.push_back(Word(clip, name));
+    }
+    if (firstFinding) problems.push_back(Word(*firstFinding, name));
     return std::move(track);
 }
 
 bool SmfTrackParser::ParseEvent() {
     if (cursor.AtEnd()) {
-        if (chunkCut) return Truncated();
-        Note("missing end-of-track in track " + std::to_string(trackNumber));
+        // A chunk cut by the end of the file is reported by the reader, which knows its length.
+        if (chunkCut) return false;
+        Remember({"", kNoByte,
+                  "has no end-of-track event (its chunk ends at byte " +
+                      GroupedNumber(cursor.End()) + ")"});
         return false;
     }
     VarLenFault fault;
     const size_t deltaAt = cursor.Position();
     const auto delta = cursor.ReadVarLen(&fault);
     if (!delta) {
-        if (fault == VarLenFault::kTruncated) return Truncated();
-        return Fault("variable-length quantity longer than 4 bytes at byte " +
-                     std::to_string(deltaAt) + " in track " + std::to_string(trackNumber));
+        if (fault == VarLenFault::kTruncated) return CutOff("delta time", deltaAt);
+        return Fault({"delta time", deltaAt, "is longer than 4 bytes"});
     }
     time += *delta;
-    if (time > std::numeric_limits<uint32_t>::max()) {
-        return Fault("track " + std::to_string(trackNumber) +
-                     " passes the largest tick time (2^32 - 1) at byte " + std::to_string(deltaAt));
-    }
+    if (time > std::numeric_limits<uint32_t>::max())
+        return Fault({"event", deltaAt, "lies past the largest tick time (2^32 - 1)"});
+    const size_t at = cursor.Position();
     const auto first = cursor.Peek();
-    if (!first) return Truncated();
+    if (!first) return CutOff("event", deltaAt);
     const uint8_t b = *first;
     if (b < 0x80) {
-        if (runningStatus == 0) {
-            return Fault("unexpected byte " + HexByte(b) + " at " +
-                         std::to_string(cursor.Position()) + " in track " +
-                         std::to_string(trackNumber) + " (data byte with no running status)");
-        }
-        return ParseChannelMessage(runningStatus);
+        if (runningStatus == 0)
+            return Fault({"data byte " + HexByte(b), at, "follows no status byte"});
+        return ParseChannelMessage(runningStatus, at);
     }
+    cursor.Skip(1);
     if (midi::IsChannelStatus(b)) {
-        cursor.Skip(1);
         runningStatus = b;
-        return ParseChannelMessage(b);
+        return ParseChannelMessage(b, at);
     }
-    if (b == kMetaEvent) {
-        cursor.Skip(1);
-        return ParseMeta();
-    }
-    if (b == kSysexBegin || b == kSysexEnd) {
-        cursor.Skip(1);
-        return ParseSysexPacket(b);
-    }
-    return UnexpectedByte(b, cursor.Position());
+    if (b == kMetaEvent) return ParseMeta(at);
+    if (b == kSysexBegin || b == kSysexEnd) return ParseSysexPacket(b, at);
+    return Fault({"byte " + HexByte(b), at, "is a status that a MIDI file cannot hold"});
 }
 
-bool SmfTrackParser::ParseChannelMessage(uint8_t status) {
+bool SmfTrackParser::ParseChannelMessage(uint8_t status, size_t at) {
     uint8_t data[2] = {0, 0};
     const int count = ChannelMessageLength(status) - 1;
     for (int i = 0; i < count; ++i) {
-        const size_t at = cursor.Position();
         const auto value = cursor.ReadByte();
-        if (!value) return Truncated();
-        if (*value >= 0x80) return UnexpectedByte(*value, at);
+        if (!value) return CutOff(ChannelEventName(status), at);
         data[i] = *value;
     }
-    if (sysexOpen) DropOpenSysex("unterminated system-exclusive message", sysexStart);
-    return Emit(MidiEvent{0, status, data[0], data[1], 0});
+    if (((data[0] | data[1]) & 0x80) != 0) ClipDataBytes(status, data, at);
+    if (sysexOpen) DropOpenSysex("is not closed by 0xF7; dropped");
+    return Emit(MidiEvent{0, status, data[0], data[1], 0}, at);
 }
 
-bool SmfTrackParser::ParseMeta() {
+void SmfTrackParser::ClipDataBytes(uint8_t status, uint8_t (&data)[2], size_t at) {
+    const int bad = (data[0] & 0x80) != 0 ? 0 : 1;
+    const uint8_t original = data[bad];
+    const bool velocity = bad == 1 && (midi::KindOf(status) == midi::kNoteOn ||
+                                       midi::KindOf(status) == midi::kNoteOff);
+    for (uint8_t& value : data) {
+        if ((value & 0x80) == 0) continue;
+        ++clipCount;
+        value &= 0x7F;
+    }
+    // Low bits of 0 would turn a struck note into a release and lose it.
+    if (midi::KindOf(status) == midi::kNoteOn && (original & 0x80) != 0 && bad == 1 && data[1] == 0)
+        data[1] = kLoudestVelocity;
+    if (!firstClip) {
+        firstClip = Finding{ChannelEventName(status), at,
+                            std::string("has ") + (velocity ? "velocity " : "data byte ") +
+                                HexByte(original) + " (a byte of 0x80 or more); read as " +
+                                HexByte(data[bad])};
+    }
+}
+
+bool SmfTrackParser::ParseMeta(size_t at) {
     const auto type = cursor.ReadByte();
-    if (!type) return Truncated();
-    const auto length = ReadEventLength();
+    if (!type) return CutOff("meta event", at);
+    const auto length = ReadEventLength("meta event", at);
     if (!length) return false;
     const size_t dataAt = cursor.Position();
-    const auto data = cursor.ReadBytes(*length);
-    if (!data) return Truncated();
+    const auto data = ReadEventData("meta event", at, *length);
+    if (!data) return false;
     const SmfMetaRef meta{*type, uint32_t(dataAt), *length};
     if (!metaSeen.test(*type)) {
         metaSeen.set(*type);
@@ -118,33 +160,33 @@ bool SmfTrackParser::ParseMeta() {
     if (*type == midi::kTimeSignatureMeta || *type == midi::kKeySignatureMeta)
         track.songMetas.push_back(SmfTimedMetaRef{uint32_t(time), meta});
     if (*type == kEndOfTrackMeta) return false;
-    if (*type == kTempoMeta && *length == 3) {
+    if (*type == kTempoMeta && *length == 3 && fixedTempo == 0) {
         const uint32_t tempo = uint32_t{(*data)[0]} << 16 | uint32_t{(*data)[1]} << 8 | (*data)[2];
         if (tempo == 0) return true;  // a tempo of 0 means nothing; its time goes to the next
-        if (sysexOpen) DropOpenSysex("unterminated system-exclusive message", sysexStart);
-        return Emit(MakeTempoEvent(0, tempo));
+        if (sysexOpen) DropOpenSysex("is not closed by 0xF7; dropped");
+        return Emit(MakeTempoEvent(0, tempo), at);
     }
     return true;
 }
 
-bool SmfTrackParser::ParseSysexPacket(uint8_t kind) {
-    const size_t packetAt = cursor.Position() - 1;
-    const auto length = ReadEventLength();
+bool SmfTrackParser::ParseSysexPacket(uint8_t kind, size_t at) {
+    const char* event = kind == kSysexBegin || sysexOpen ? kSysexName : "escape packet";
+    const auto length = ReadEventLength(event, at);
     if (!length) return false;
     const size_t dataAt = cursor.Position();
-    const auto data = cursor.ReadBytes(*length);
-    if (!data) return Truncated();
+    const auto data = ReadEventData(event, at, *length);
+    if (!data) return false;
     if (kind == kSysexBegin) {
-        if (sysexOpen) DropOpenSysex("unterminated system-exclusive message", sysexStart);
-        sysexStart = packetAt;
+        if (sysexOpen) DropOpenSysex("is not closed by 0xF7; dropped");
+        sysexStart = at;
         OpenSysex(*data, dataAt);
     } else if (sysexOpen) {
         ContinueSysex(*data, dataAt);
     } else if (!data->empty() && (*data)[0] == kSysexBegin) {
-        sysexStart = packetAt;
+        sysexStart = at;
         OpenSysex(data->subspan(1), dataAt + 1);
     } else {
-        Escape(*data, dataAt);
+        Escape(*data, at);
     }
     return !cut;
 }
@@ -153,7 +195,7 @@ void SmfTrackParser::OpenSysex(std::span<const uint8_t> bytes, size_t at) {
     sysexOpen = true;
     sysexFirstRecord = track.events.size();
     sysexPreviousTime = lastRecordTime;
-    Emit(MidiEvent{0, kSysexStatus, kSysexBegin, uint8_t(bytes.empty() ? 1 : 0), 0});
+    Emit(MidiEvent{0, kSysexStatus, kSysexBegin, uint8_t(bytes.empty() ? 1 : 0), 0}, sysexStart);
     ContinueSysex(bytes, at);
 }
 
@@ -162,87 +204,93 @@ void SmfTrackParser::ContinueSysex(std::span<const uint8_t> bytes, size_t at) {
         const uint8_t b = bytes[i];
         const bool last = i + 1 == bytes.size();
         if (b >= 0x80 && !(last && b == kSysexEnd)) {
-            DropOpenSysex(("unexpected byte " + HexByte(b) + " at " + std::to_string(at + i) +
-                           " in a system-exclusive message")
-                              .c_str(),
-                          sysexStart);
+            DropOpenSysex("holds byte " + HexByte(b) + " at byte " + GroupedNumber(at + i) +
+                          "; dropped");
             return;
         }
     }
     for (size_t i = 0; i < bytes.size(); ++i) {
-        if (!Emit(MidiEvent{0, kSysexStatus, bytes[i], uint8_t(i + 1 == bytes.size()), 0})) {
+        if (!Emit(MidiEvent{0, kSysexStatus, bytes[i], uint8_t(i + 1 == bytes.size()), 0},
+                  sysexStart))
             return;
-        }
     }
     if (!bytes.empty() && bytes.back() == kSysexEnd) sysexOpen = false;
 }
 
 void SmfTrackParser::Escape(std::span<const uint8_t> bytes, size_t at) {
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == kSysexBegin || bytes[i] == kSysexEnd) {
-            Note("escape packet holding " + HexByte(bytes[i]) + " at byte " +
-                 std::to_string(at + i) + " in track " + std::to_string(trackNumber) + " dropped");
+    for (const uint8_t b : bytes) {
+        if (b == kSysexBegin || b == kSysexEnd) {
+            Remember({"escape packet", at, "holds " + HexByte(b) + "; dropped"});
             return;
         }
     }
     for (size_t i = 0; i < bytes.size(); ++i) {
-        if (!Emit(MidiEvent{0, kEscapeStatus, bytes[i], uint8_t(i + 1 == bytes.size()), 0})) {
+        if (!Emit(MidiEvent{0, kEscapeStatus, bytes[i], uint8_t(i + 1 == bytes.size()), 0}, at))
             return;
-        }
     }
 }
 
-void SmfTrackParser::DropOpenSysex(const char* why, size_t at) {
-    Note(std::string(why) + " at byte " + std::to_string(at) + " in track " +
-         std::to_string(trackNumber) + " dropped");
+void SmfTrackParser::DropOpenSysex(std::string why) {
+    Remember({kSysexName, sysexStart, std::move(why)});
     track.events.resize(sysexFirstRecord);
     lastRecordTime = sysexPreviousTime;
     sysexOpen = false;
 }
 
-bool SmfTrackParser::Emit(MidiEvent event) {
-    if (track.events.size() >= recordLimit) {
-        return Fault("track " + std::to_string(trackNumber) + " has too many events at byte " +
-                     std::to_string(cursor.Position()));
-    }
+bool SmfTrackParser::Emit(MidiEvent event, size_t at) {
+    if (track.events.size() >= recordLimit)
+        return Fault({"event", at, "is one more than the file can hold (one event a byte)"});
     event.time = uint32_t(time - lastRecordTime);
     lastRecordTime = time;
     track.events.push_back(event);
     return true;
 }
 
-std::optional<uint32_t> SmfTrackParser::ReadEventLength() {
+std::optional<uint32_t> SmfTrackParser::ReadEventLength(std::string_view event, size_t at) {
     VarLenFault fault;
-    const size_t lengthAt = cursor.Position();
     const auto length = cursor.ReadVarLen(&fault);
     if (!length) {
         if (fault == VarLenFault::kTruncated)
-            Truncated();
+            CutOff(event, at);
         else
-            Fault("variable-length quantity longer than 4 bytes at byte " +
-                  std::to_string(lengthAt) + " in track " + std::to_string(trackNumber));
+            Fault({std::string(event), at, "has a length longer than 4 bytes"});
     }
     return length;
 }
 
-bool SmfTrackParser::Fault(std::string text) {
-    Note(std::move(text));
+std::optional<std::span<const uint8_t>> SmfTrackParser::ReadEventData(std::string_view event,
+                                                                      size_t at, uint32_t length) {
+    auto data = cursor.ReadBytes(length);
+    if (!data) {
+        Fault({std::string(event), at,
+               "claims " + GroupedNumber(length) + (length == 1 ? " byte; " : " bytes; ") +
+                   ChunkEndText()});
+    }
+    return data;
+}
+
+std::string SmfTrackParser::ChunkEndText() const {
+    return (chunkCut ? "the file ends at byte " : "the chunk ends at byte ") +
+           GroupedNumber(cursor.End());
+}
+
+bool SmfTrackParser::Fault(Finding finding) {
+    Remember(std::move(finding));
     cut = true;
     return false;
 }
 
-bool SmfTrackParser::Truncated() {
-    return Fault("truncated track " + std::to_string(trackNumber) + " at byte " +
-                 std::to_string(cursor.End()));
+bool SmfTrackParser::CutOff(std::string_view event, size_t at) {
+    return Fault({std::string(event), at, "is cut off: " + ChunkEndText()});
 }
 
-bool SmfTrackParser::UnexpectedByte(uint8_t value, size_t at) {
-    return Fault("unexpected byte " + HexByte(value) + " at " + std::to_string(at) + " in track " +
-                 std::to_string(trackNumber));
+void SmfTrackParser::Remember(Finding finding) {
+    if (!firstFinding) firstFinding = std::move(finding);
 }
 
-void SmfTrackParser::Note(std::string text) {
-    if (problem.empty()) problem = std::move(text);
+std::string SmfTrackParser::Word(const Finding& finding, std::string_view name) const {
+    if (finding.at == kNoByte) return TrackLabel(trackNumber, name) + " " + finding.detail;
+    return AtTrackByte(finding.what, finding.at, trackNumber, name) + " " + finding.detail;
 }
 
 }  // namespace midilib

@@ -56,7 +56,10 @@ std::vector<BrokenFile> MakeBrokenFiles() {
     add("header only", Header(1, 1, 96), Outcome::kRefused, "no track chunk found");
     add("no tracks declared", FileOf(1, 0, {Track(Ended(Notes(3)))}), Outcome::kRefused,
         "declares no tracks");
-    add("SMPTE division", Bytes(Header(1, 1, 0xE250)), Outcome::kRefused, "SMPTE");
+    Bytes noTicksPerFrame = Header(1, 1, 0xE700);
+    Append(noTicksPerFrame, Track(Ended(Notes(2))));
+    add("SMPTE division of 0 ticks per frame", noTicksPerFrame, Outcome::kRefused,
+        "0 ticks per frame");
     add("65535 tracks declared, 2 present",
         FileOf(1, 65535, {Track(Ended(Notes(2))), Track(Ended(Notes(2)))}), Outcome::kPartlyRead,
         "only 2 of 65535", 2);
@@ -64,12 +67,12 @@ std::vector<BrokenFile> MakeBrokenFiles() {
     add("65535 empty tracks", FileOf(1, 65535, tiny), Outcome::kRead, "", 65535);
     add("track chunk length past the end",
         FileOf(1, 2, {Track(Ended(Notes(3))), Chunk("MTrk", Notes(2), 0xFFFFFFFF)}),
-        Outcome::kPartlyRead, "truncated track 1", 2);
+        Outcome::kPartlyRead, "track 2 claims 4,294,967,295 bytes; the file ends at byte 54", 2);
     add("unknown chunk length past the end",
         FileOf(1, 2, {Track(Ended(Notes(3))), Chunk("JUNK", {1, 2}, 0xFFFFFFF0)}),
-        Outcome::kPartlyRead, "chunk length past the end", 1);
+        Outcome::kPartlyRead, "chunk at byte 38 claims 4,294,967,280 bytes", 1);
     add("chunk header cut", FileOf(1, 2, {Track(Ended(Notes(3))), Bytes{'M', 'T', 'r'}}),
-        Outcome::kPartlyRead, "truncated chunk header", 1);
+        Outcome::kPartlyRead, "chunk header at byte 38 is cut off", 1);
     add("delta of five bytes",
         FileOf(0, 1, {Track({0x81, 0x82, 0x83, 0x84, 0x05, 0x90, 0x30, 0x40})}),
         Outcome::kPartlyRead, "longer than 4 bytes", 1);
@@ -80,27 +83,27 @@ std::vector<BrokenFile> MakeBrokenFiles() {
         FileOf(0, 1, {Track({0x00, 0xF0, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F})}), Outcome::kPartlyRead,
         "longer than 4 bytes", 1);
     add("running status with no status", FileOf(0, 1, {Track(Ended({0x00, 0x30, 0x40}))}),
-        Outcome::kPartlyRead, "no running status", 1);
+        Outcome::kPartlyRead, "data byte 0x30 at byte 23 of track 1 follows no status byte", 1);
     add("sysex with no end", FileOf(0, 1, {Track(Ended({0x00, 0xF0, 0x03, 0x41, 0x10, 0x42}))}),
-        Outcome::kPartlyRead, "unterminated system-exclusive", 1);
+        Outcome::kPartlyRead, "system-exclusive message at byte 23 of track 1 is not closed", 1);
     add("sysex length past the end", FileOf(0, 1, {Track({0x00, 0xF0, 0x8F, 0xFF, 0xFF, 0x7F, 1})}),
-        Outcome::kPartlyRead, "truncated track 0", 1);
+        Outcome::kPartlyRead, "system-exclusive message at byte 23 of track 1 claims", 1);
     add("meta length past the end",
         FileOf(1, 2,
                {Track(Ended(Notes(4))),
                 Chunk("MTrk", {0x00, 0x90, 0x30, 0x40, 0x00, 0xFF, 0x03, 0x8F, 0xFF, 0xFF, 0x7F})}),
-        Outcome::kPartlyRead, "truncated track 1", 2);
+        Outcome::kPartlyRead, "meta event at byte 55 of track 2 claims 33,554,431 bytes", 2);
     add("status byte F5 in a track",
         FileOf(0, 1, {Track(Ended({0x00, 0x90, 0x30, 0x40, 0x00, 0xF5}))}), Outcome::kPartlyRead,
-        "unexpected byte 0xF5", 1);
+        "byte 0xF5 at byte 27 of track 1 is a status", 1);
     add("data byte 0x9F", FileOf(0, 1, {Track(Ended({0x00, 0x90, 0x9F, 0x40}))}),
-        Outcome::kPartlyRead, "unexpected byte 0x9F", 1);
+        Outcome::kPartlyRead, "note-on at byte 23 of track 1 has data byte 0x9F", 1);
     Bytes longName = {0x00, 0xFF, 0x03, 0xCE, 0x10};  // 10,000 bytes
     longName.resize(longName.size() + 10000, 'n');
     add("10,000-byte name", FileOf(0, 1, {Track(Ended(longName))}), Outcome::kRead, "", 1);
     add("10,000-byte name cut",
         FileOf(0, 1, {Chunk("MTrk", Bytes(longName.begin(), longName.begin() + 5000), 10005)}),
-        Outcome::kPartlyRead, "truncated track 0", 1);
+        Outcome::kPartlyRead, "meta event at byte 23 of track 1 claims 10,000 bytes", 1);
     add("RIFF without data", {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'R', 'M', 'I', 'D'},
         Outcome::kRefused, "without a data chunk");
     Bytes riff = {'R', 'I', 'F', 'F', 0,   0,   0,    0,    'R',  'M',

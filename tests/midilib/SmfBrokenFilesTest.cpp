@@ -55,7 +55,7 @@ TEST(SmfBrokenFiles, EachIsRefusedOrReadAsFarAsValid) {
             EXPECT_EQ(reason, "") << broken.name;
         } else {
             EXPECT_NE(reason.find(broken.reasonContains), std::string::npos)
-                << broken.name << ": " << reason;
+                << "[" << reason << "]" << broken.name << ": " << reason;
             EXPECT_FALSE(reason.empty()) << broken.name;
         }
     }

@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "midilib/EventEncoding.h"
 #include "midilib/SmfReader.h"
+#include "midilib/SmfReason.h"
 #include "midilib/SmfTestSupport.h"
 #include "midilib/SmfTrackParser.h"
 
@@ -71,8 +74,7 @@ TEST(SmfRunningStatus, ADataByteWithNoStatusCutsTheTrack) {
     SmfContent content = Parsed(SingleTrackFile(WithEnd({0x00, 0x3C, 0x7F})));
     ASSERT_EQ(content.tracks.size(), 1u);
     EXPECT_TRUE(content.tracks[0].events.empty());
-    EXPECT_EQ(content.problem,
-              "unexpected byte 0x3C at 23 in track 0 (data byte with no running status)");
+    EXPECT_EQ(content.problem, "data byte 0x3C at byte 23 of track 1 follows no status byte");
 }
 
 TEST(SmfMetaEvents, StayOutOfTheTracksAndKeepTheirTime) {
@@ -162,7 +164,7 @@ TEST(SmfSysex, MessagesThatWouldLeaveARunOpenAreDropped) {
     ASSERT_EQ(events.size(), 2u);
     EXPECT_EQ(AbsoluteTimes(events), (std::vector<uint32_t>{5, 8}));
     EXPECT_EQ(content.problem,
-              "unterminated system-exclusive message at byte 23 in track 0 dropped");
+              "system-exclusive message at byte 23 of track 1 is not closed by 0xF7; dropped");
 }
 
 TEST(SmfSysex, AnUnterminatedMessageAtTheEndIsDropped) {
@@ -176,7 +178,8 @@ TEST(SmfTruncatedTrack, KeepsWhatWasRead) {
     Append(file, Track({0x00, 0x90, 0x3C, 0x7F, 0x10, 0x90, 0x3E}));
     SmfContent content = Parsed(file);
     ASSERT_EQ(content.tracks[0].events.size(), 1u);
-    EXPECT_EQ(content.problem, "truncated track 0 at byte 29");
+    EXPECT_EQ(content.problem,
+              "note-on at byte 27 of track 1 is cut off: the chunk ends at byte 29");
 }
 
 TEST(SmfTruncatedTrack, AChunkLongerThanTheFileKeepsWhatIsThere) {
@@ -187,7 +190,8 @@ TEST(SmfTruncatedTrack, AChunkLongerThanTheFileKeepsWhatIsThere) {
     ASSERT_EQ(content.tracks.size(), 2u);
     EXPECT_EQ(content.tracks[0].events.size(), 1u);
     EXPECT_EQ(content.tracks[1].events.size(), 1u);
-    EXPECT_EQ(content.problem, "truncated track 1 at byte " + std::to_string(file.size()));
+    EXPECT_EQ(content.problem,
+              "note-on at byte 43 of track 2 is cut off: the file ends at byte 44");
 }
 
 TEST(SmfTruncatedTrack, AMetaLengthPastTheEndKeepsWhatCameBefore) {
@@ -195,7 +199,8 @@ TEST(SmfTruncatedTrack, AMetaLengthPastTheEndKeepsWhatCameBefore) {
         Parsed(SingleTrackFile({0x00, 0x90, 0x3C, 0x7F, 0x00, 0xFF, 0x03, 0x40, 'a'}));
     EXPECT_EQ(content.tracks[0].events.size(), 1u);
     EXPECT_TRUE(content.tracks[0].metas.empty());
-    EXPECT_EQ(content.problem, "truncated track 0 at byte 31");
+    EXPECT_EQ(content.problem,
+              "meta event at byte 27 of track 1 claims 64 bytes; the chunk ends at byte 31");
 }
 
 TEST(SmfChunkLength, PastTheEndIsRefused) {
@@ -203,8 +208,9 @@ TEST(SmfChunkLength, PastTheEndIsRefused) {
     EXPECT_EQ(Refusal(header), "truncated header (its length passes the end of the file)");
     Bytes unknown = Header(0, 1, 96);
     Append(unknown, Chunk("XFIH", {1, 2, 3}, 1000));
-    EXPECT_EQ(Refusal(unknown),
-              "no track chunk found: chunk length past the end of the file at byte 14");
+    EXPECT_EQ(
+        Refusal(unknown),
+        "no track chunk found: chunk at byte 14 claims 1,000 bytes; the file ends at byte 25");
 }
 
 TEST(SmfFaults, CutTheTrackWithTheBytePosition) {
@@ -214,14 +220,18 @@ TEST(SmfFaults, CutTheTrackWithTheBytePosition) {
         std::string problem;
     };
     const std::vector<Case> cases = {
-        {{0x00, 0x90, 0x3C, 0x7F, 0x00, 0xF4}, 1, "unexpected byte 0xF4 at 27 in track 0"},
-        {{0x00, 0x90, 0x3C, 0x7F, 0x00, 0xF8}, 1, "unexpected byte 0xF8 at 27 in track 0"},
-        {{0x00, 0x90, 0x3C, 0x7F, 0x00, 0x90, 0x9F, 0x10},
+        {{0x00, 0x90, 0x3C, 0x7F, 0x00, 0xF4},
          1,
-         "unexpected byte 0x9F at 28 in track 0"},
+         "byte 0xF4 at byte 27 of track 1 is a status that a MIDI file cannot hold"},
+        {{0x00, 0x90, 0x3C, 0x7F, 0x00, 0xF8},
+         1,
+         "byte 0xF8 at byte 27 of track 1 is a status that a MIDI file cannot hold"},
         {{0x00, 0x90, 0x3C, 0x7F, 0x81, 0x81, 0x81, 0x81, 0x00, 0x3C, 0x00},
          1,
-         "variable-length quantity longer than 4 bytes at byte 26 in track 0"},
+         "delta time at byte 26 of track 1 is longer than 4 bytes"},
+        {{0x00, 0x90, 0x3C, 0x7F, 0x00, 0xFF, 0x01, 0x81, 0x81, 0x81, 0x81, 0x00},
+         1,
+         "meta event at byte 27 of track 1 has a length longer than 4 bytes"},
     };
     for (const Case& c : cases) {
         SmfContent content = Parsed(SingleTrackFile(WithEnd(c.body)));
@@ -240,7 +250,8 @@ TEST(SmfFaults, ATimePastTheLargestTickCutsTheTrackInsteadOfWrapping) {
     const auto& events = content.tracks[0].events;
     ASSERT_EQ(events.size(), 17u);
     EXPECT_EQ(AbsoluteTimes(events).back(), 0xFFFFFFFFu);
-    EXPECT_EQ(content.problem, "track 0 passes the largest tick time (2^32 - 1) at byte 137");
+    EXPECT_EQ(content.problem,
+              "event at byte 137 of track 1 lies past the largest tick time (2^32 - 1)");
 }
 
 TEST(SmfHeader, RefusesWhatItCannotRead) {
@@ -252,7 +263,7 @@ TEST(SmfHeader, RefusesWhatItCannotRead) {
     EXPECT_EQ(Refusal({'M', 'T', 'h', 'd', 0, 0, 0, 2, 0, 0, 0, 1, 0, 96}),
               "header chunk too short (2 bytes)");
     EXPECT_EQ(Refusal(Header(3, 1, 96)), "unknown MIDI file format 3");
-    EXPECT_EQ(Refusal(Header(1, 1, 0xE728)), "SMPTE time division is not supported");
+    EXPECT_EQ(Refusal(Header(1, 1, 0xE700)), "SMPTE time division of 0 ticks per frame");
     EXPECT_EQ(Refusal(Header(1, 1, 0)), "time division of 0 ticks per beat");
     EXPECT_EQ(Refusal(Header(1, 0, 96)), "the file declares no tracks");
     EXPECT_EQ(Refusal(Header(1, 2, 96)), "no track chunk found");
@@ -292,6 +303,70 @@ TEST(SmfFaults, TheRecordLimitCutsTheTrack) {
     midilib::SmfTrackParser parser(file, 22, file.size(), false, 0, 2);
     const auto track = parser.Parse();
     EXPECT_EQ(track.events.size(), 1u);  // the message would not fit: it is not kept in part
-    EXPECT_EQ(parser.Problem(), "track 0 has too many events at byte 30");
+    ASSERT_EQ(parser.Problems().size(), 1u);
+    EXPECT_EQ(parser.Problems()[0],
+              "event at byte 27 of track 1 is one more than the file can hold (one event a byte)");
     EXPECT_EQ(CheckRecords(track.events), "");
+}
+
+TEST(SmfRecovery, DataBytesOf0x80OrMoreKeepTheirLowBitsWithOneWarningPerTrack) {
+    const SmfContent content = Parsed(SingleTrackFile(WithEnd({
+        0x00, 0x90, 0x3C, 0x9F,  // velocity 0x9F: read as 0x1F
+        0x00, 0x90, 0x40, 0x80,  // velocity 0x80: its low bits would release the note
+        0x00, 0x80, 0xBC, 0x40,  // note number 0xBC of a note-off: 0x3C
+    })));
+    const auto& events = content.tracks[0].events;
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0], Note(0, 0x90, 0x3C, 0x1F));
+    EXPECT_EQ(events[1], Note(0, 0x90, 0x40, 0x7F));
+    EXPECT_EQ(events[2], Note(0, 0x80, 0x3C, 0x40));
+    EXPECT_EQ(content.problem,
+              "note-on at byte 23 of track 1 has velocity 0x9F (a byte of 0x80 or more); read as "
+              "0x1F (and 2 more in this track)");
+}
+
+TEST(SmfRecovery, AnSmpteDivisionPlaysAtItsTicksPerSecondWhateverTheTempoSays) {
+    for (const auto& [division, framesPerSecond, ticksPerSecond] :
+         {std::tuple{0xE728, 25, 1000}, std::tuple{0xE350, 29, 2400}}) {
+        Bytes file = Header(1, 2, uint16_t(division));
+        Append(file, Track(WithEnd({0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,  // 120 bpm
+                                    0x0A, 0x90, 0x3C, 0x40})));
+        Append(file, Track(WithEnd({0x05, 0x91, 0x3C, 0x40})));
+        const SmfContent content = Parsed(file);
+        EXPECT_EQ(content.smpteFramesPerSecond, framesPerSecond);
+        EXPECT_EQ(content.ticksPerBeat, ticksPerSecond);
+        // One beat a second opens the song; the file's tempo is not followed.
+        ASSERT_EQ(content.tracks[0].events.size(), 2u);
+        EXPECT_EQ(midilib::TempoOf(content.tracks[0].events[0]), 1000000u);
+        EXPECT_EQ(content.tracks[0].events[1], Note(10, 0x90, 0x3C, 0x40));
+        EXPECT_EQ(content.tracks[1].events, (std::vector{Note(5, 0x91, 0x3C, 0x40)}));
+        EXPECT_EQ(content.problem, "");
+    }
+}
+
+TEST(SmfRecovery, TrackChunksBeyondTheDeclaredCountAreReadWithAWarning) {
+    Bytes file = Header(1, 1, 96);
+    for (uint8_t channel = 0; channel < 3; ++channel)
+        Append(file, Track(WithEnd({0x00, uint8_t(0x90 + channel), 0x3C, 0x40})));
+    const SmfContent content = Parsed(file);
+    ASSERT_EQ(content.tracks.size(), 3u);
+    EXPECT_EQ(content.tracks[2].events[0].status, 0x92);
+    EXPECT_EQ(content.problem, "the file declares 1 track but holds 3; all are read");
+}
+
+TEST(SmfReasons, NameTheTrackAsTheWindowDoesAndTheByteWhereTheEventStarts) {
+    Bytes file = Header(1, 2, 96);
+    Append(file, Track(WithEnd({0x00, 0x90, 0x3C, 0x40})));
+    // Track 2 is named, then a meta event claims far more than its chunk holds.
+    Append(file, Track({0x00, 0xFF, 0x03, 0x04, 'B',  'a',  's',  's',  0x00, 0x91,
+                        0x28, 0x40, 0x00, 0xFF, 0x01, 0x81, 0xF4, 0x92, 0x00, 'x'}));
+    EXPECT_EQ(Parsed(file).problem,
+              "meta event at byte 51 of track 2 (Bass) claims 4,000,000 bytes; the chunk ends at "
+              "byte 58");
+
+    EXPECT_EQ(midilib::TrackLabel(0, std::string_view("\x01Lead\tGuitar", 12)),
+              "track 1 (?Lead?Guitar)");
+    EXPECT_EQ(midilib::TrackLabel(65534, std::string(60, 'n')),
+              "track 65,535 (" + std::string(40, 'n') + "...)");
+    EXPECT_EQ(midilib::TrackLabel(2, ""), "track 3");
 }

@@ -100,14 +100,18 @@ TEST(SmfTestData, FourByteQuantitiesKeepTheirTimes) {
 TEST(SmfTestData, DamagedFilesKeepTheirNotesAndGiveAReason) {
     const OpenedFile missing(TestFile("corrupt-file-missing-byte").c_str());
     EXPECT_EQ(NotesOn(missing.tracks[0]), kScale);
-    EXPECT_EQ(missing.problem, "truncated track 0 at byte 267");
+    EXPECT_EQ(missing.problem,
+              "meta event at byte 265 of track 1 (Corrupt File: Mising Byte) is cut off: the file "
+              "ends at byte 267");
     const OpenedFile extra(TestFile("corrupt-file-extra-byte").c_str());
     EXPECT_EQ(NotesOn(extra.tracks[0]), kScale);
     EXPECT_EQ(extra.problem, "1 stray byte after the last track at byte 275");
     // System messages inside a track cut it where they start; the name before them stays.
     const OpenedFile illegal(TestFile("illegal-message-all").c_str());
     EXPECT_TRUE(illegal.tracks[0].empty());
-    EXPECT_EQ(illegal.problem, "unexpected byte 0xF1 at 187 in track 0");
+    EXPECT_EQ(illegal.problem,
+              "byte 0xF1 at byte 187 of track 1 (Illegal MIDI messages) is a status that a MIDI "
+              "file cannot hold");
     EXPECT_EQ(illegal.Meta(0, 3), "Illegal MIDI messages");
 }
 
