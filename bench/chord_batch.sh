@@ -12,6 +12,7 @@ FILES=${2:-3200}
 FOLDER=/tmp/tabulon-chord-batch-$FILES
 JSON=/tmp/tabulon-chord-batch.json
 
+"$ROOT/scripts/install-packages" hyperfine >/dev/null
 if [ ! -f "$BUILD/build.ninja" ]; then
     cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
