@@ -22,7 +22,12 @@ std::string Cell(const Fingering& fingering, int string, int fret, bool firstCel
     const int mark = fingering.fingers[string];
     if (mark < 0) return "-O-|";
     if (mark == 0) return "---|";
-    return "-" + std::to_string(mark) + "-|";
+    // Appended rather than "-" + ...: GCC 12 warns falsely (-Wrestrict) on a literal put before a
+    // temporary string in optimised builds.
+    std::string cell = "-";
+    cell += std::to_string(mark);
+    cell += "-|";
+    return cell;
 }
 
 }  // namespace

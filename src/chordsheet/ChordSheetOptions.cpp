@@ -256,8 +256,13 @@ std::string OptionsHelp() {
         width = std::max(width, o.name.size() + (o.valueName.empty() ? 0 : o.valueName.size() + 1));
     std::string text;
     for (const OptionSpec& o : kOptions) {
-        std::string left = "  " + std::string(o.name);
-        if (!o.valueName.empty()) left += " " + std::string(o.valueName);
+        // Appended piece by piece: see Cell in Misc/ChordDiagram.cpp.
+        std::string left = "  ";
+        left += o.name;
+        if (!o.valueName.empty()) {
+            left += ' ';
+            left += o.valueName;
+        }
         left.resize(width + 4, ' ');
         text += left + std::string(o.help) + "\n";
     }
