@@ -1,5 +1,6 @@
 #include "Misc/ChordAnalysis.h"
 
+#include <algorithm>
 #include <array>
 #include <cassert>
 #include <cstring>
@@ -100,12 +101,17 @@ class Selection {
 // next kMergeBlockEvents events of every track (fewer at its end, none when it is muted); the
 // fields of each TrackPlayState follow the window: blockCount is what the window holds,
 // blockIndex what the window has walked, trackIndex where the window began. The events are kept
-// in one ring of kMergeBlockEvents per track that each window tops up with a block read of just
-// the events the previous window walked, so nothing is read twice.
+// in one ring per track (kMergeBlockEvents slots, fewer for a shorter track) that each window
+// tops up with a block read of just the events the previous window walked, so nothing is read
+// twice. The earliest next event comes from a heap of (time, position) entries, so that a step
+// costs the logarithm of the number of tracks, not a scan of them all.
 class Walker {
   public:
     explicit Walker(std::vector<TrackPlayState>& trackStates)
-        : states(trackStates), windows(trackStates.size()), nextTime(trackStates.size()) {}
+        : states(trackStates),
+          windows(trackStates.size()),
+          nextTime(trackStates.size()),
+          finished(trackStates.size()) {}
 
     void Run(Selection& selection) {
         bool stop = false;
@@ -135,36 +141,60 @@ class Walker {
         uint32_t held = 0;
 
         const MidiEvent& Next() const { return ring[head]; }
+        uint32_t Slot(uint32_t offset) const {
+            const uint32_t slot = head + offset;
+            return slot < ring.size() ? slot : slot - static_cast<uint32_t>(ring.size());
+        }
+    };
+
+    // A track's next event in the heap; the lowest time first, then the lowest position. An entry
+    // whose time is no longer its track's next time is stale and skipped.
+    struct Entry {
+        uint64_t time;
+        std::size_t track;
+        // std::push_heap keeps the greatest on top: the greatest here is the earliest.
+        friend bool operator<(const Entry& a, const Entry& b) {
+            return a.time != b.time ? a.time > b.time : a.track > b.track;
+        }
     };
 
     void Refresh(std::size_t i) {
         nextTime[i] = windows[i].held > 0 ? windows[i].Next().time : kNoEvent;
+        if (nextTime[i] == kNoEvent) return;
+        heap.push_back(Entry{nextTime[i], i});
+        std::push_heap(heap.begin(), heap.end());
     }
 
-    // Reads the events that follow the window's content until it holds kMergeBlockEvents.
+    // Reads the events that follow the window's content until it holds kMergeBlockEvents. A
+    // track that gives fewer has no more (muting does not change during a pass).
     void TopUp(std::size_t i) {
         TrackPlayState& s = states[i];
         Window& w = windows[i];
-        uint32_t n = kMergeBlockEvents - w.held;
+        const uint32_t wanted = kMergeBlockEvents - w.held;
+        uint32_t n = wanted;
         const std::vector<MidiEvent> block = s.track->GetEventBlock(s.trackIndex + w.held, n);
+        if (n < wanted) finished[i] = true;
         if (n == 0) return;
-        if (w.ring.empty()) w.ring.resize(kMergeBlockEvents);
+        if (w.ring.empty())
+            w.ring.resize(std::min<std::size_t>(kMergeBlockEvents, s.track->GetCount()));
         for (uint32_t j = 0; j < n; ++j)
-            w.ring[(w.head + w.held + j) % kMergeBlockEvents] = block[j];
+            w.ring[w.Slot(w.held + j)] = block[j];
         w.held += n;
     }
 
     // Starts a window on every track. The first event of each window is tested for a run as if
     // the step before it had looked at it; a run left open carries over.
     void LoadWindow() {
+        heap.clear();
         for (std::size_t i = 0; i < states.size(); ++i) {
             TrackPlayState& s = states[i];
             Window& w = windows[i];
-            if (w.held < kMergeBlockEvents) TopUp(i);
+            if (w.held < kMergeBlockEvents && !finished[i]) TopUp(i);
             s.blockCount = w.held;
             s.blockIndex = 0;
-            Refresh(i);
+            nextTime[i] = w.held > 0 ? w.Next().time : kNoEvent;
             if (w.held == 0) continue;
+            heap.push_back(Entry{nextTime[i], i});
             const MidiEvent& first = w.Next();
             if (midi::OpensSysexRun(first)) {
                 s.inSysex = 1;
@@ -174,6 +204,7 @@ class Walker {
             }
             if (s.inSysex != 0) run = RunState{true, i};
         }
+        std::make_heap(heap.begin(), heap.end());
     }
 
     // The run's track while a run is open, else the track with the earliest next event (the
@@ -191,17 +222,16 @@ class Walker {
             s.inSysex = 0;
             run.open = false;
         }
-        // Strictly earlier replaces, so the lowest position wins on equal times. Written
-        // without branches: the choice is unpredictable, the scan short.
-        uint64_t earliest = kNoEvent;
-        std::size_t choice = 0;
-        for (std::size_t i = 0; i < nextTime.size(); ++i) {
-            const bool earlier = nextTime[i] < earliest;
-            earliest = earlier ? nextTime[i] : earliest;
-            choice = earlier ? i : choice;
+        while (!heap.empty() && heap.front().time != nextTime[heap.front().track]) {
+            std::pop_heap(heap.begin(), heap.end());
+            heap.pop_back();
         }
-        k = choice;
-        return earliest == kNoEvent ? Choice::EndWalk : Choice::Track;
+        if (heap.empty()) return Choice::EndWalk;
+        k = heap.front().track;
+        // The step that follows gives the track its next entry.
+        std::pop_heap(heap.begin(), heap.end());
+        heap.pop_back();
+        return Choice::Track;
     }
 
     // Analyses the next event of track k; the event after it in the window decides the run.
@@ -209,7 +239,7 @@ class Walker {
         TrackPlayState& s = states[k];
         Window& w = windows[k];
         selection.Observe(w.Next(), k);
-        w.head = (w.head + 1) % kMergeBlockEvents;
+        w.head = w.Slot(1);
         --w.held;
         ++s.blockIndex;
         if (w.held > 0) {
@@ -228,6 +258,8 @@ class Walker {
     std::vector<TrackPlayState>& states;
     std::vector<Window> windows;
     std::vector<uint64_t> nextTime;
+    std::vector<bool> finished;
+    std::vector<Entry> heap;
     RunState run;
 };
 

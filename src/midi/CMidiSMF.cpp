@@ -133,37 +133,33 @@ int CMidiSMF::ReadTrack(CMidiTrack* track) {
 }
 
 int CMidiSMF::ReadTrackAt(CMidiTrack* track, uint32_t position) {
-    // The first chunk goes to a scratch buffer, so that a track with no events takes no storage:
-    // a file of thousands of empty tracks must not cost 64 KiB for each.
-    thread_local std::vector<MidiEvent> firstChunk(kReadChunk);
-    uint32_t n = std::min(ReadSMF(hSMF, position, firstChunk.data(), kReadChunk), kReadChunk);
+    // The library hands the decoded events over without a copy. The track's capacity is what
+    // reading them chunk by chunk into its array would have grown it to; a track with no events
+    // keeps its storage untaken.
+    std::vector<MidiEvent> events;
+    const uint32_t n = TakeSMFTrack(hSMF, position, events);
     if (n == 0) {
         track->Clear();
     } else {
-        std::vector<MidiEvent> storage = std::move(track->GetEventStorage());
-        GrowForNextChunk(storage, 0);
-        std::copy_n(firstChunk.begin(), n, storage.begin());
-        for (;;) {
-            GrowForNextChunk(storage, n);
-            const uint32_t k =
-                std::min(ReadSMF(hSMF, position, storage.data() + n, kReadChunk), kReadChunk);
-            n += k;
-            if (k == 0) break;
-        }
-        track->SetEventStorage(std::move(storage), n);
+        track->AdoptEvents(std::move(events), CapacityAfterReading(track->GetCapacity(), n));
     }
     if (LogStream.is_open()) WriteTrackReadLine(LogStream, position, track->GetName(), n);
     return n > 0 ? 1 : 0;
 }
 
-void CMidiSMF::GrowForNextChunk(std::vector<MidiEvent>& storage, uint32_t n) {
-    const uint32_t capacity = static_cast<uint32_t>(storage.size());
-    if (capacity - n < kReadChunk) {
-        // Grow by the events read so far; at least enough for one more chunk when the storage
-        // started out smaller than a chunk.
-        const uint32_t growth = std::max(n, kReadChunk - (capacity - n));
-        storage.resize(size_t{capacity} + growth);  // new slots are zero events
+uint32_t CMidiSMF::CapacityAfterReading(uint32_t capacity, uint32_t total) {
+    // Before every chunk of up to kReadChunk events, the array grows by the events read so far
+    // whenever fewer than a chunk's slots are free after them (and by enough for one chunk when
+    // it started out smaller); the chunk after the last one reads nothing.
+    uint64_t slots = capacity;
+    uint64_t n = 0;
+    for (;;) {
+        if (slots - n < kReadChunk) slots += std::max<uint64_t>(n, kReadChunk - (slots - n));
+        const uint64_t k = std::min<uint64_t>(kReadChunk, total - n);
+        if (k == 0) break;
+        n += k;
     }
+    return static_cast<uint32_t>(std::min<uint64_t>(slots, UINT32_MAX));
 }
 
 int CMidiSMF::ReadAllTracks() {

@@ -12,8 +12,10 @@
 //    object closed with GetTrackCountInFile() 0; GetErrorText() then tells why.
 //  - Calls in the wrong mode, with an empty list or for a track that is not listed return 0
 //    (ReadMeta: -1) and change nothing.
-//  - ReadTrack reads into the track's own storage, growing it by the number of events read so far
-//    whenever fewer than 8192 free slots follow them (new slots zero-filled), and writes the line
+//  - ReadTrack gives the track the events that the library decoded, without copying them, with
+//    the capacity that reading them in chunks of 8192 would have grown its array to (by the number
+//    of events read so far whenever fewer than 8192 free slots follow them; the slots after the
+//    events are zero events that take no memory until used), and writes the line
 //    "Track i (name), n events" to the log stream whenever the stream is open.
 //  - ReadAllTracks rewinds, clears and reads every track, then gives the file's resolution to the
 //    clock linked to the output object of the first track, when there is one.
@@ -80,8 +82,9 @@ class CMidiSMF {
     // Position of the track in the list, or -1.
     int PositionOf(const CMidiTrack* track) const;
     int ReadTrackAt(CMidiTrack* track, uint32_t position);
-    // Makes room for one more chunk after the n events read, by the reader's growth rule.
-    static void GrowForNextChunk(std::vector<MidiEvent>& storage, uint32_t n);
+    // The capacity that an array of `capacity` slots grows to while `total` events are read into
+    // it in chunks of 8192, by the reader's growth rule.
+    static uint32_t CapacityAfterReading(uint32_t capacity, uint32_t total);
 
     uint32_t hSMF = 0;
     int isOpen = 0;

@@ -117,6 +117,15 @@ void CMidiTrack::SetEventStorage(std::vector<MidiEvent> storage, uint32_t stored
     ForgetCachedTime();
 }
 
+void CMidiTrack::AdoptEvents(std::vector<MidiEvent> adopted, uint32_t slots) {
+    events = std::move(adopted);
+    count = static_cast<uint32_t>(std::min<size_t>(events.size(), UINT32_MAX));
+    events.resize(count);
+    capacity = std::max(slots, count);
+    cursor = 0;
+    ForgetCachedTime();
+}
+
 void CMidiTrack::Clear() {
     count = 0;
     cursor = 0;

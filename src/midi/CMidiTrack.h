@@ -54,6 +54,10 @@ class CMidiTrack {
     uint32_t GetCapacity() const { return capacity; }
     // Adopts `storage` (its size is the capacity) holding `count` events; cursor 0.
     void SetEventStorage(std::vector<MidiEvent> storage, uint32_t count);
+    // Adopts exactly `events` (their number is the count) as an array of `capacity` slots, at
+    // least as many: the slots after the events are zero events that are not made until the
+    // array is handed out or grown, so they cost no memory. Cursor 0.
+    void AdoptEvents(std::vector<MidiEvent> events, uint32_t capacity);
     void Clear();
 
     uint32_t GetCount() const { return count; }

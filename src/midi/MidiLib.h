@@ -14,6 +14,7 @@
 //  - Every operation may be called from the owner's thread while the clock thread runs.
 
 #include <cstdint>
+#include <vector>
 
 #include "midi/MidiEvent.h"
 
@@ -83,6 +84,10 @@ void RewindSMF(uint32_t hSMF);
 // Copies up to `max` further events of a track into `buffer` (delta times), continuing where the
 // previous call for that track stopped; 0 at its end.
 uint32_t ReadSMF(uint32_t hSMF, uint32_t track, MidiEvent* buffer, uint32_t max);
+// Gives the rest of a track's events (delta times, as ReadSMF would) to `events` and returns how
+// many there are; the track then reads as finished. When its reading has not begun, its storage
+// is handed over as it stands, without a copy; RewindSMF decodes it again from the file.
+uint32_t TakeSMFTrack(uint32_t hSMF, uint32_t track, std::vector<MidiEvent>& events);
 // The first meta event of `type` (any type, including 0x51 and 0x2F) in a track: 0 and its bytes
 // (owned by the library, valid until CloseSMF), or -1 with null and 0 when the track has none.
 int ReadMetaEvent(uint32_t hSMF, uint32_t track, uint8_t type, const uint8_t** data,

@@ -55,6 +55,7 @@ uint32_t OpenSMF(const char* path, uint32_t* format, char mode, uint32_t* numTra
         file->content = std::move(*content);
         file->problem = file->content.problem;
         file->readPositions.assign(file->content.tracks.size(), 0);
+        file->handedOver.assign(file->content.tracks.size(), false);
         if (format) *format = file->content.format;
         if (numTracks) *numTracks = uint32_t(file->content.tracks.size());
     } else if (mode == 'w') {
@@ -73,7 +74,31 @@ uint32_t OpenSMF(const char* path, uint32_t* format, char mode, uint32_t* numTra
 
 void RewindSMF(uint32_t hSMF) {
     SmfHandleTable::Instance().With(hSMF, [](SmfOpenFile* file) {
-        if (file) file->readPositions.assign(file->readPositions.size(), 0);
+        if (!file) return;
+        file->readPositions.assign(file->readPositions.size(), 0);
+        for (uint32_t t = 0; t < file->handedOver.size(); ++t) {
+            if (!file->handedOver[t]) continue;
+            file->content.tracks[t].events = midilib::SmfReader::DecodeTrackAgain(file->content, t);
+            file->handedOver[t] = false;
+        }
+    });
+}
+
+uint32_t TakeSMFTrack(uint32_t hSMF, uint32_t track, std::vector<MidiEvent>& events) {
+    events.clear();
+    return SmfHandleTable::Instance().With(hSMF, [&](SmfOpenFile* file) -> uint32_t {
+        if (!file || file->mode != 'r' || track >= file->readPositions.size()) return 0;
+        std::vector<MidiEvent>& own = file->content.tracks[track].events;
+        size_t& position = file->readPositions[track];
+        if (position == 0) {
+            events = std::move(own);
+            own = {};
+            file->handedOver[track] = true;
+        } else {
+            events.assign(own.begin() + std::ptrdiff_t(position), own.end());
+        }
+        position = own.size();
+        return uint32_t(events.size());
     });
 }
 

@@ -32,10 +32,20 @@ struct SmfTimedMetaRef {
     SmfMetaRef meta;
 };
 
+// Where a track's chunk lies in the file and what its parse was allowed, so that its events can
+// be decoded again after they were handed over.
+struct SmfChunkPlace {
+    size_t begin = 0;
+    size_t end = 0;
+    bool cut = false;  // the chunk's declared length ran past the end of the file
+    size_t recordLimit = 0;
+};
+
 struct SmfTrackData {
     std::vector<MidiEvent> events;           // delta times
     std::vector<SmfMetaRef> metas;           // the first meta event of each type, in file order
     std::vector<SmfTimedMetaRef> songMetas;  // every time and key signature, in file order
+    SmfChunkPlace chunk;
 };
 
 // The track's name (its first meta event of type 3) inside the file's bytes, or "" when it has

@@ -20,6 +20,7 @@ struct SmfOpenFile {
     // Reading.
     SmfContent content;
     std::vector<size_t> readPositions;  // one per track
+    std::vector<bool> handedOver;       // the track's events were taken by TakeSMFTrack
     // Writing.
     SmfWriter writer;
     uint16_t format = 1;

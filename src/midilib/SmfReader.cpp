@@ -170,6 +170,7 @@ void ParseTracks(std::span<const uint8_t> bytes, ByteCursor& cursor, SmfContent&
         SmfTrackParser parser(bytes, cursor.Position(), bodyEnd, cut, number, recordBudget,
                               fixedTempo);
         content.tracks.push_back(parser.Parse());
+        content.tracks.back().chunk = {cursor.Position(), bodyEnd, cut, recordBudget};
         const SmfTrackData& track = content.tracks.back();
         recordBudget -= track.events.size();
         problems.insert(problems.end(), parser.Problems().begin(), parser.Problems().end());
@@ -264,6 +265,14 @@ std::optional<SmfContent> SmfReader::Parse(std::vector<uint8_t> bytes, std::stri
     content.problem = JoinProblems(problems);
     content.bytes = std::move(bytes);
     return content;
+}
+
+std::vector<MidiEvent> SmfReader::DecodeTrackAgain(const SmfContent& content, uint32_t track) {
+    if (track >= content.tracks.size()) return {};
+    const SmfChunkPlace& chunk = content.tracks[track].chunk;
+    SmfTrackParser parser(content.bytes, chunk.begin, chunk.end, chunk.cut, track,
+                          chunk.recordLimit, content.smpteFramesPerSecond != 0 ? kSmpteTempo : 0);
+    return parser.Parse().events;
 }
 
 }  // namespace midilib

@@ -52,10 +52,11 @@ SmfTrackParser::SmfTrackParser(std::span<const uint8_t> bytes, size_t begin, siz
       fixedTempo(fixedTempo) {}
 
 SmfTrackData SmfTrackParser::Parse() {
-    // Most events of real files take three or four bytes; reserving for three bytes an event
-    // saves the regrowth of big tracks and stays within a small multiple of the chunk's size.
-    size_t expected = cursor.Remaining() / 3 + 1;
-    track.events.reserve(expected < recordLimit ? expected : recordLimit);
+    // No event takes less than a byte of its chunk, so one slot a byte is enough for them all and
+    // the records are decoded straight into their final place, never moved by a regrowth. Slots
+    // that stay unused are only reserved: the memory of a large track is never touched there.
+    const size_t most = cursor.Remaining() + (fixedTempo != 0 ? 1 : 0);
+    track.events.reserve(most < recordLimit ? most : recordLimit);
     if (fixedTempo != 0 && trackNumber == 0) Emit(MakeTempoEvent(0, fixedTempo), cursor.Position());
     while (ParseEvent() && !cut) {
     }
