@@ -1,40 +1,67 @@
 #!/bin/sh
-# Compares how fast a big MIDI file (1,000,000 events, 16 tracks, format 1) is read by our
-# library and by Python's mido. Builds bench_smf_read in a release build directory, makes the
-# file with it, then times both readers with hyperfine and prints the ratio.
+# Times tabulon-chords (read + chord analysis, the whole process) against other readers of
+# Standard MIDI Files, all in one hyperfine run per file, best of RUNS (default 20):
+#   - drumstick's QSmf, which streams the events through Qt signals (bench/peers, built here with
+#     its own small command against Qt 5 and libdrumstick-dev; never part of the CMake build),
+#   - midicsv, which turns the file into text,
+#   - Python's mido, which reads the file into message lists.
+# Files: a 1,000,000-event file of 16 tracks (written by bench_smf_read) and a real game score,
+# the largest of OpenTTD's openmsx set (Debian package openttd-openmsx, downloaded, not installed).
+# Installs what it needs with apt-get when it is missing. CI does not run it.
 #
-#   bench/compare_read.sh [BUILD_DIR]      (default: build/release-compare)
+#   bench/compare_read.sh [BUILD_DIR]      (default: build/release)
 set -eu
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-BUILD=${1:-"$ROOT/build/release-compare"}
-FILE=/tmp/tabulon-compare-1m-events.mid
-OURS_JSON=/tmp/tabulon-compare-ours.json
-MIDO_JSON=/tmp/tabulon-compare-mido.json
-# Debian's python3-mido lives with the system interpreter.
-PYTHON=${PYTHON:-/usr/bin/python3}
+BUILD=${1:-"$ROOT/build/release"}
+RUNS=${RUNS:-20}
+WORK=/tmp/tabulon-compare
+PYTHON=${PYTHON:-/usr/bin/python3}  # Debian's python3-mido lives with the system interpreter
+mkdir -p "$WORK"
+
+need() {  # need PROGRAM-OR-FILE PACKAGE...
+    [ -e "$1" ] || command -v "$1" >/dev/null 2>&1 && return 0
+    shift
+    apt-get install -y --no-install-recommends "$@" >/dev/null
+}
+need hyperfine hyperfine
+need midicsv midicsv
+need /usr/lib/python3/dist-packages/mido python3-mido
+need /usr/include/drumstick/qsmf.h libdrumstick-dev
+need /usr/include/x86_64-linux-gnu/qt5/QtCore/QObject qtbase5-dev
 
 if [ ! -f "$BUILD/build.ninja" ]; then
     cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
-ninja -C "$BUILD" -j2 bench_smf_read >/dev/null
-BENCH="$BUILD/bench/bench_smf_read"
+ninja -C "$BUILD" -j2 tabulon-chords bench_smf_read >/dev/null
+CHORDS="$BUILD/src/tabulon-chords"
+PEER="$WORK/drumstick_count"
+g++ -O2 -fPIC -std=c++17 "$ROOT/bench/peers/drumstick_count.cpp" -o "$PEER" \
+    $(pkg-config --cflags --libs drumstick-file Qt5Core)
 
-"$BENCH" --write-file "$FILE"
-"$BENCH" --read "$FILE"
-"$PYTHON" -c "import mido, sys; m = mido.MidiFile(sys.argv[1]); print(sum(len(t) for t in m.tracks), 'messages in', len(m.tracks), 'tracks (mido, with meta messages)')" "$FILE"
+BIG="$WORK/1m-events-16-tracks.mid"
+[ -f "$BIG" ] || "$BUILD/bench/bench_smf_read" --write-file "$BIG"
+REAL="$WORK/keep_on_rolling.mid"
+if [ ! -f "$REAL" ]; then
+    (cd "$WORK" && apt-get download openttd-openmsx >/dev/null &&
+        dpkg-deb -x openttd-openmsx_*.deb openmsx &&
+        cp openmsx/usr/share/games/openttd/baseset/openmsx/keep_on_rolling.mid "$REAL")
+fi
 
-hyperfine --warmup 2 --runs 20 --export-json "$OURS_JSON" "$BENCH --read $FILE"
-hyperfine --warmup 1 --runs 3 --export-json "$MIDO_JSON" \
-    "$PYTHON -c \"import mido, sys; mido.MidiFile(sys.argv[1])\" $FILE"
-
-"$PYTHON" - "$OURS_JSON" "$MIDO_JSON" <<'PY'
+for FILE in "$BIG" "$REAL"; do
+    echo "== $(basename "$FILE"): $(stat -c %s "$FILE") bytes, $(midicsv "$FILE" | wc -l) midicsv lines"
+    "$PEER" "$FILE"
+    hyperfine -N --warmup 2 --runs "$RUNS" --export-json "$WORK/times.json" \
+        -n tabulon-chords "$CHORDS $FILE" \
+        -n drumstick "$PEER $FILE" \
+        -n midicsv "midicsv $FILE $WORK/out.csv" \
+        -n mido "$PYTHON -c 'import mido,sys; mido.MidiFile(sys.argv[1])' $FILE" >/dev/null
+    "$PYTHON" - "$WORK/times.json" <<'PY'
 import json, sys
-ours = json.load(open(sys.argv[1]))["results"][0]
-mido = json.load(open(sys.argv[2]))["results"][0]
-def cpu(r):
-    return r["user"] + r["system"]
-print(f"ours: {ours['mean'] * 1000:.1f} ms wall, {cpu(ours) * 1000:.1f} ms CPU")
-print(f"mido: {mido['mean'] * 1000:.1f} ms wall, {cpu(mido) * 1000:.1f} ms CPU")
-print(f"ratio (mido / ours): {mido['mean'] / ours['mean']:.0f}x wall, {cpu(mido) / cpu(ours):.0f}x CPU")
+results = {r["command"]: r for r in json.load(open(sys.argv[1]))["results"]}
+ours = results["tabulon-chords"]["min"]
+for name, r in results.items():
+    print(f"  {name:15s} best {r['min'] * 1000:8.1f} ms   mean {r['mean'] * 1000:8.1f} ms"
+          f"   {r['min'] / ours:6.1f}x tabulon-chords")
 PY
+done
