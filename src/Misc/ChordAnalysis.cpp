@@ -103,15 +103,17 @@ class Selection {
 // blockIndex what the window has walked, trackIndex where the window began. The events are kept
 // in one ring per track (kMergeBlockEvents slots, fewer for a shorter track) that each window
 // tops up with a block read of just the events the previous window walked, so nothing is read
-// twice. The earliest next event comes from a heap of (time, position) entries, so that a step
-// costs the logarithm of the number of tracks, not a scan of them all.
+// twice. The earliest next event comes from a scan of the tracks' next times while they are few,
+// and from a heap of (time, position) entries when there are many, so that a step costs the
+// logarithm of the number of tracks rather than a scan of thousands.
 class Walker {
   public:
     explicit Walker(std::vector<TrackPlayState>& trackStates)
         : states(trackStates),
           windows(trackStates.size()),
           nextTime(trackStates.size()),
-          finished(trackStates.size()) {}
+          finished(trackStates.size()),
+          useHeap(trackStates.size() > kMostTracksScanned) {}
 
     void Run(Selection& selection) {
         bool stop = false;
@@ -132,6 +134,8 @@ class Walker {
   private:
     // Sorts after every real time: the track has nothing left in its window.
     static constexpr uint64_t kNoEvent = UINT64_MAX;
+    // Up to this many tracks a scan of their next times beats the upkeep of a heap.
+    static constexpr std::size_t kMostTracksScanned = 48;
     enum class Choice { Track, EndWindow, EndWalk };
 
     // The unwalked events of one track's window, oldest at `head`.
@@ -160,7 +164,7 @@ class Walker {
 
     void Refresh(std::size_t i) {
         nextTime[i] = windows[i].held > 0 ? windows[i].Next().time : kNoEvent;
-        if (nextTime[i] == kNoEvent) return;
+        if (nextTime[i] == kNoEvent || !useHeap) return;
         heap.push_back(Entry{nextTime[i], i});
         std::push_heap(heap.begin(), heap.end());
     }
@@ -194,7 +198,7 @@ class Walker {
             s.blockIndex = 0;
             nextTime[i] = w.held > 0 ? w.Next().time : kNoEvent;
             if (w.held == 0) continue;
-            heap.push_back(Entry{nextTime[i], i});
+            if (useHeap) heap.push_back(Entry{nextTime[i], i});
             const MidiEvent& first = w.Next();
             if (midi::OpensSysexRun(first)) {
                 s.inSysex = 1;
@@ -221,6 +225,19 @@ class Walker {
             // The run's track has ended without closing its run; the other tracks go on.
             s.inSysex = 0;
             run.open = false;
+        }
+        if (!useHeap) {
+            // Strictly earlier replaces, so the lowest position wins on equal times. Written
+            // without branches: the choice is unpredictable, the scan short.
+            uint64_t earliest = kNoEvent;
+            std::size_t choice = 0;
+            for (std::size_t i = 0; i < nextTime.size(); ++i) {
+                const bool earlier = nextTime[i] < earliest;
+                earliest = earlier ? nextTime[i] : earliest;
+                choice = earlier ? i : choice;
+            }
+            k = choice;
+            return earliest == kNoEvent ? Choice::EndWalk : Choice::Track;
         }
         while (!heap.empty() && heap.front().time != nextTime[heap.front().track]) {
             std::pop_heap(heap.begin(), heap.end());
@@ -260,6 +277,7 @@ class Walker {
     std::vector<uint64_t> nextTime;
     std::vector<bool> finished;
     std::vector<Entry> heap;
+    bool useHeap;
     RunState run;
 };
 
@@ -316,6 +334,12 @@ void RebuildTimeline() {
 void CMidiOut::AnalyzeChords() {
     // The records' storage is kept for the next pass, which usually needs as much.
     monitoredEvents.clear();
+    // At most one record an event: reserved once, the records never move while the walk grows
+    // them, and the room that stays unused is never touched.
+    std::size_t events = 0;
+    for (const TrackPlayState& s : states)
+        events += s.track->GetCount();
+    monitoredEvents.reserve(events);
     Selection selection;
     Walker(states).Run(selection);
 
