@@ -123,6 +123,7 @@ bool CTabulonDoc::OnOpenDocument(const QString& path) {
     lastOpenSucceeded = song.Load(localPath, view ? &view->output : nullptr);
     song.Describe(UserSettings, localPath);
     ReadSongShape();
+    if (view) view->output.PrepareSong();
     if (lastOpenSucceeded && view)
         FindChordsOfOpenedFile(view->output, *this);
     else

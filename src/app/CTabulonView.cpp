@@ -106,10 +106,10 @@ void CTabulonView::RefreshOutputStatus() {
 void CTabulonView::OnPlay() {
     WaitForOutputDevice();
     if (sync) sync->beatCount = 0;
-    output.StartPlayback();
+    const CMidiOut::PlayStart start = output.StartPlayback();
     if (const CTabulonDoc* document = GetDocument()) document->UpdateChordTimeline();
     ResetChordDisplayCursor();
-    if (sync) sync->Start();
+    if (sync) sync->StartAt(start.tick, start.countIn);
     if (CPlaybackClock* clock = PlayClock()) clock->playUnderWay = true;
 }
 

@@ -7,7 +7,38 @@
 #include "Misc/LogText.h"
 #include "midi/CMidiSync.h"
 #include "midi/CMidiTrack.h"
+#include "midi/MidiMessages.h"
+#include "midi/PlaySeek.h"
 #include "settings/UserSettings.h"
+
+namespace {
+
+// Position jump records back by `ticks`, split when one record cannot hold it.
+void AppendJump(std::vector<MidiEvent>& out, uint32_t delta, uint32_t ticks) {
+    do {
+        const uint32_t step = std::min(ticks, midi::kMaxRecordValue);
+        out.push_back(midi::MakeValueRecord(delta, midi::kPositionJumpStatus, step));
+        delta = 0;
+        ticks -= step;
+    } while (ticks > 0);
+}
+
+// One bar of clicks on the percussion channel, each half a beat long, then the jump back to where
+// the bar began: the play starts where the count-in started.
+void AppendCountIn(std::vector<MidiEvent>& out, uint32_t beats, uint32_t beatTicks) {
+    constexpr uint8_t kOn = midi::kNoteOn | midi::kPercussionChannel;
+    constexpr uint8_t kOff = midi::kNoteOff | midi::kPercussionChannel;
+    const uint32_t sounding = std::max<uint32_t>(1, beatTicks / 2);
+    for (uint32_t beat = 0; beat < beats; ++beat) {
+        const uint8_t note = beat == 0 ? midi::kHighWoodBlockNote : midi::kSideStickNote;
+        const uint8_t velocity = beat == 0 ? 110 : 90;
+        out.push_back({beat == 0 ? 0 : beatTicks - sounding, kOn, note, velocity, 0});
+        out.push_back({sounding, kOff, note, 0, 0});
+    }
+    AppendJump(out, beatTicks - sounding, beats * beatTicks);
+}
+
+}  // namespace
 
 CMidiOut::CMidiOut() = default;
 
@@ -42,14 +73,18 @@ int CMidiOut::Open(uint16_t device, uint32_t flags) {
         openFlags = flags;
         deviceId = device;
         hMidiOut = OpenMidiOut(window.get(), device, hSync, flags);
+        linkedSync = hSync;
     }
     if (hMidiOut > MIDIERR_MAXERR)
         isOpen = 1;
     else
         hMidiOut = 0;
-    // A device opened in the middle of a play takes over the pending events; without this call
-    // nothing would ever ask for them again.
-    if (!wasOpen && isOpen && sendIndex < outCount) SendEvents();
+    // A device opened in the middle of a play goes on from where the clock stands; the events the
+    // previous device had queued up to the merge position were lost with it.
+    if (!wasOpen && isOpen && InPlay() && LinkedToClock())
+        ContinueFrom(RestartMidiOut(hMidiOut));
+    else if (!wasOpen && isOpen && sendIndex < outCount)
+        SendEvents();  // the pending events: without this nothing would ever ask for them again
     return isOpen;
 }
 
@@ -103,8 +138,48 @@ void CMidiOut::ApplyMutes() {
 const MidiEvent* CMidiOut::FillBuffer() {
     if (outBuffer.empty()) outBuffer.assign(kOutBufferEvents, MidiEvent{});
     ApplyMutes();
-    outCount = MergeTracks(states, outBuffer.data(), lastTime, mergeStrategy);
+    if (!prelude.empty()) {
+        TakePrelude();
+        return outBuffer.data();
+    }
+    outCount = 0;
+    if (finished) return outBuffer.data();
+    bool atLimit = false;
+    outCount = MergeTracks(states, outBuffer.data(), lastTime, mergeStrategy, limit, &atLimit);
+    if (outCount == 0 && atLimit) {
+        EndOfRange();
+        TakePrelude();
+    }
     return outBuffer.data();
+}
+
+void CMidiOut::TakePrelude() {
+    if (outBuffer.size() < prelude.size()) outBuffer.resize(prelude.size());
+    std::copy(prelude.begin(), prelude.end(), outBuffer.begin());
+    outCount = static_cast<uint32_t>(prelude.size());
+    prelude.clear();
+}
+
+void CMidiOut::EndOfRange() {
+    const uint32_t end = static_cast<uint32_t>(limit);
+    AppendReleaseSentNotes(states, prelude);
+    const bool loops = practice.loop && LinkedToClock() && isOpen;
+    if (loops) {
+        AppendChannelResets(prelude);
+        AppendJump(prelude, 0, end - practice.from);
+        if (loopStartIndexes.size() != states.size()) {
+            loopStartChase = SeekTracks(states, practice.from, &loopStartIndexes);
+        } else {
+            SeekTracksTo(states, loopStartIndexes);
+        }
+        prelude.insert(prelude.end(), loopStartChase.begin(), loopStartChase.end());
+    } else {
+        finished = true;
+        if (prelude.empty()) return;
+    }
+    // The first of these events falls on the range's end; the merge then counts from the start.
+    prelude.front().time = end - lastTime;
+    lastTime = loops ? practice.from : end;
 }
 
 void CMidiOut::SendEvents() {
@@ -129,8 +204,10 @@ void CMidiOut::SendEvents() {
     }
 }
 
-void CMidiOut::StartPlayback() {
-    // Whatever the device still queues belongs to the previous play.
+CMidiOut::PlayStart CMidiOut::StartPlayback() {
+    // The previous play stops here: its clock would otherwise play the new play's first events
+    // while the analysis runs, ahead of the new start. Whatever the device still queues is its.
+    if (sync) sync->Stop();
     Reset();
     // The analysis pass and the first fill see the same mutes.
     ApplyMutes();
@@ -140,12 +217,105 @@ void CMidiOut::StartPlayback() {
     sendIndex = 0;
     outCount = 0;
     AnalyzeChords();
+
+    DescribeSong();
+    PlayStart start;
+    start.tick = practice.from;
+    start.countIn = practice.countInBeats > 0 && practice.countInBeatTicks > 0;
+    prelude.clear();
+    loopStartIndexes.clear();
+    finished = false;
+    playStarted = true;
+    if (start.countIn) AppendCountIn(prelude, practice.countInBeats, practice.countInBeatTicks);
+    if (start.tick > 0) {
+        AppendChannelResets(prelude);
+        const std::vector<MidiEvent> chase = SeekTracks(states, start.tick);
+        prelude.insert(prelude.end(), chase.begin(), chase.end());
+        lastTime = start.tick;
+    }
+    // The tempo heard from the first event on is the song's where it starts, at the speed in force.
+    if (sync) sync->SetTempo(tempoMap.TempoAt(start.tick));
+    limit = start.tick < RangeEnd() ? RangeEnd() : kNoMergeLimit;
     SendEvents();
+    return start;
+}
+
+void CMidiOut::Reposition(uint32_t tick) {
+    if (LinkedToClock())
+        sync->SetPosition(tick, tempoMap.TempoAt(tick));
+    else
+        Reset();
+    ContinueFrom(tick);
+}
+
+void CMidiOut::ContinueFrom(uint32_t tick) {
+    ApplyMutes();
+    prelude.clear();
+    AppendChannelResets(prelude);
+    const std::vector<MidiEvent> chase = SeekTracks(states, tick);
+    prelude.insert(prelude.end(), chase.begin(), chase.end());
+    lastTime = tick;
+    sendIndex = 0;
+    outCount = 0;
+    finished = false;
+    playStarted = true;
+    limit = tick < RangeEnd() ? RangeEnd() : kNoMergeLimit;
+    SendEvents();
+}
+
+bool CMidiOut::InPlay() const {
+    if (!playStarted || !sync || !sync->IsOpen()) return false;
+    const uint32_t end = RangeEnd() != UINT32_MAX ? RangeEnd() : songEndTick;
+    return sync->GetPosition(0) < end || practice.loop;
+}
+
+void CMidiOut::RefreshPlay() {
+    if (!InPlay()) return;
+    if (isOpen && LinkedToClock())
+        ContinueFrom(RestartMidiOut(hMidiOut));
+    else
+        Reposition(sync->GetPosition(0));
+}
+
+void CMidiOut::SetPractice(const PracticeOptions& options) {
+    if (options == practice) return;
+    practice = options;
+    loopStartIndexes.clear();
+    RefreshPlay();
+}
+
+uint32_t CMidiOut::RangeEnd() const {
+    return practice.to > practice.from ? practice.to : UINT32_MAX;
+}
+
+bool CMidiOut::LinkedToClock() const {
+    return sync && sync->IsOpen() && linkedSync != 0 && linkedSync == sync->GetHandle();
+}
+
+void CMidiOut::DescribeSong() {
+    std::vector<const CMidiTrack*> tracks;
+    songEndTick = 0;
+    for (const TrackPlayState& s : states) {
+        tracks.push_back(s.track);
+        if (s.track->GetCount() > 0)
+            songEndTick = std::max(songEndTick, s.track->GetAbsoluteTime(s.track->GetCount() - 1));
+    }
+    tempoMap = TempoMap::Of(tracks);
+}
+
+void CMidiOut::PrepareSong() {
+    DescribeSong();
+    playStarted = false;
+    if (sync) sync->SetPosition(0, tempoMap.TempoAt(0));
 }
 
 void CMidiOut::ForgetPosition() {
     outCount = 0;
     sendIndex = 0;
+    prelude.clear();
+    loopStartIndexes.clear();
+    playStarted = false;
+    finished = false;
 }
 
 int CMidiOut::OnOutputReady() {

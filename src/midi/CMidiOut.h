@@ -15,7 +15,8 @@
 //  - Tracks are not owned. AddTrack sets the track's `output`, RemoveTrack clears it when it points
 //    here; the destructor closes the device and clears `output` of every listed track. Position i
 //    of the list is track i of the user settings.
-//  - StartPlayback: drops what the device still queues (all notes off), applies the current mutes
+//  - StartPlayback: stops the linked clock (the previous play; Play starts it again), drops what
+//    the device still queues (all notes off), applies the current mutes
 //    to the tracks, rewinds every track's merge position, runs the chord analysis pass
 //    (AnalyzeChords, which leaves every position rewound and lastTime/outCount/sendIndex 0) and
 //    sends until the library refuses an event.
@@ -23,6 +24,33 @@
 //    drops the pending buffer (file change).
 //  - eventsSentTime (sum of every delta handed to the library) and eventsSentCount (events logged
 //    as sent) are process-wide and never reset. Event lines are logged under logMidiEvents.
+//
+// Practice playback (all of it off by default; a play is then the one above):
+//  - Reposition(tick) moves a play, running or not, to `tick`: the device's queued events are
+//    dropped and its channels silenced, every channel gets sustain off and pitch bend centred,
+//    the programs, controllers and pitch bends in force at `tick` are sent again (PlaySeek.h), the
+//    merge goes on from `tick` with the mutes and transposition in force, and the linked clock's
+//    position jumps to `tick` with the file's tempo there. Without a play it prepares one: a
+//    resume of the clock (Pause) plays from `tick`.
+//  - RefreshPlay: during a play (InPlay), the device's queue is dropped from its first event not
+//    yet played, and the merge goes on from there as Reposition does (the clock runs on), so that
+//    a change of mutes, transposition or practice options is heard at once. A device opened
+//    during a play (the device menu) goes on in the same way from the tick after the clock's.
+//  - SetPractice: where Play starts, where the play ends or loops, and a count-in. With a loop
+//    the merge, on reaching `to`, releases every note it sent, resets the channels, queues a
+//    position jump back to `from` and goes on from there with the settings in force at `from`:
+//    the device's queue runs on without a gap. A loop needs a device and a clock (with neither,
+//    events are sent as fast as they are taken and the loop end is the end of the play). A play
+//    that reaches `to` without a loop ends there, its notes released. A Reposition at or after
+//    `to` plays on to the song's end.
+//  - StartPlayback returns where the clock must start (CMidiSync::StartAt): from `from`, with the
+//    count-in bar (countInBeats clicks of countInBeatTicks: a high wood block, then side sticks, on
+//    the percussion channel) before it. Every play sets the clock's file tempo to the tempo
+//    in force where it starts.
+//  - PrepareSong, after a file was loaded: the clock's position goes to 0 with the file's first
+//    tempo, so that the tempo shown and set before the first Play is the song's.
+//  - GetTempoMap and GetSongEndTick describe the loaded tracks (rebuilt by PrepareSong and by
+//    every play).
 
 #include <array>
 #include <cstdint>
@@ -31,6 +59,7 @@
 
 #include "midi/MessageWindow.h"
 #include "midi/MidiEvent.h"
+#include "midi/TempoMap.h"
 #include "midi/TrackMerge.h"
 
 class CMidiSync;
@@ -59,7 +88,29 @@ class CMidiOut {
     // One merge fill into the output buffer; outCount tells how many events it holds.
     const MidiEvent* FillBuffer();
     void SendEvents();
-    void StartPlayback();
+
+    struct PracticeOptions {
+        uint32_t from = 0;  // Play starts here
+        uint32_t to = 0;    // the play ends, or loops, here; 0 or not after `from`: the song's end
+        bool loop = false;
+        uint32_t countInBeats = 0;  // 0: no count-in
+        uint32_t countInBeatTicks = 0;
+        bool operator==(const PracticeOptions&) const = default;
+    };
+    struct PlayStart {
+        uint32_t tick = 0;
+        bool countIn = false;
+    };
+    PlayStart StartPlayback();
+    void Reposition(uint32_t tick);
+    void RefreshPlay();
+    bool InPlay() const;
+    void SetPractice(const PracticeOptions& options);
+    const PracticeOptions& GetPractice() const { return practice; }
+    void PrepareSong();
+    const TempoMap& GetTempoMap() const { return tempoMap; }
+    uint32_t GetSongEndTick() const { return songEndTick; }
+
     void ForgetPosition();
     // The chord analysis pass over the tracks (defined with the chord analysis).
     void AnalyzeChords();
@@ -90,6 +141,12 @@ class CMidiOut {
   private:
     void HandleMessage(uint32_t message, uint32_t generation);
     void ApplyMutes();
+    void DescribeSong();
+    bool LinkedToClock() const;
+    uint32_t RangeEnd() const;
+    void EndOfRange();
+    void ContinueFrom(uint32_t tick);
+    void TakePrelude();
 
     uint32_t hMidiOut = 0;
     uint32_t openFlags = 0;
@@ -105,4 +162,15 @@ class CMidiOut {
     uint32_t sendIndex = 0;
     MergeStrategy mergeStrategy = MergeStrategy::Heap;
     std::unique_ptr<MessageWindow> window;
+
+    PracticeOptions practice;
+    uint32_t linkedSync = 0;  // the clock handle the device was opened with
+    bool playStarted = false;
+    bool finished = false;                   // the play's range has been merged to its end
+    uint64_t limit = kNoMergeLimit;          // the merge stops here (the range's end)
+    std::vector<MidiEvent> prelude;          // events to send before the merge goes on
+    std::vector<uint32_t> loopStartIndexes;  // the merge positions at the loop's start, once found
+    std::vector<MidiEvent> loopStartChase;
+    TempoMap tempoMap;
+    uint32_t songEndTick = 0;
 };

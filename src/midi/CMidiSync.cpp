@@ -120,6 +120,35 @@ uint32_t CMidiSync::GetPosition(uint16_t selector) const {
     return ::GetPosition(hSync, selector);
 }
 
+bool CMidiSync::SetSpeed(double speed) {
+    return isOpen && ::SetSyncSpeed(hSync, speed) == 0;
+}
+
+double CMidiSync::GetSpeed() const {
+    return isOpen ? ::GetSyncSpeed(hSync) : 1.0;
+}
+
+uint32_t CMidiSync::GetPlayedTempo() const {
+    const double played = std::round(GetTempo() / GetSpeed());
+    return played >= kMaxTempo ? static_cast<uint32_t>(kMaxTempo) : static_cast<uint32_t>(played);
+}
+
+bool CMidiSync::SetPlayedTempo(uint32_t microsecondsPerBeat) {
+    const uint32_t tempo = GetTempo();
+    if (tempo == 0 || microsecondsPerBeat == 0) return false;
+    return SetSpeed(double(tempo) / double(microsecondsPerBeat));
+}
+
+void CMidiSync::SetPosition(uint32_t tick, uint32_t microsecondsPerBeat) {
+    if (isOpen) SetSyncPosition(hSync, tick, microsecondsPerBeat);
+}
+
+void CMidiSync::StartAt(uint32_t tick, bool countIn) {
+    if (!isOpen) return;
+    StartSyncAt(hSync, tick, countIn ? 1 : 0);
+    running = 1;
+}
+
 uint32_t CMidiSync::BpmToTempo(double beatsPerMinute) {
     if (!std::isfinite(beatsPerMinute) || beatsPerMinute <= 0.0) beatsPerMinute = kDefaultBpm;
     const double tempo = kMicrosecondsPerMinute / beatsPerMinute;

@@ -17,6 +17,18 @@
 //    above 0 counts as 120 BPM; the quotient is clamped to 1 .. 4,294,967,295.
 //  - The destructor stops and closes the clock before its window goes away.
 //
+// Practice playback:
+//  - GetTempo / SetTempo are the file's tempo in force (tempo records of the song set it as it
+//    plays). The speed scales it: GetPlayedTempo is the tempo heard, GetTempo / speed.
+//    SetPlayedTempo (the Set Tempo dialog) sets the speed so that the tempo heard now becomes the
+//    one given; later tempo changes of the file are scaled by the same ratio.
+//  - SetSpeed takes any finite ratio above 0 (1.0 = the file's tempo map as it stands); the
+//    practice controls offer kMinSpeed .. kMaxSpeed. A closed clock reports speed 1.0.
+//  - SetPosition moves the position (running or not) with the file's tempo there; the outputs
+//    playing against the clock drop their queues (CMidiOut::Reposition is the whole operation).
+//  - StartAt(tick, countIn): Start from `tick`; with a count-in, the position stays at `tick`
+//    while the output plays its count-in bar (CMidiOut::StartPlayback makes it).
+//
 // CBeatSync: the system's clock. It counts beats (`beatCount`, reset by Play) and calls `onBeat`
 // after each count (the application redraws its views there); a done message stops the clock.
 
@@ -49,6 +61,15 @@ class CMidiSync {
     uint16_t GetResolution() const;
     void SetResolution(uint16_t ticksPerBeat);
     uint32_t GetPosition(uint16_t selector) const;
+
+    static constexpr double kMinSpeed = 0.25;
+    static constexpr double kMaxSpeed = 2.0;
+    bool SetSpeed(double speed);
+    double GetSpeed() const;
+    uint32_t GetPlayedTempo() const;
+    bool SetPlayedTempo(uint32_t microsecondsPerBeat);
+    void SetPosition(uint32_t tick, uint32_t microsecondsPerBeat);
+    void StartAt(uint32_t tick, bool countIn);
 
     static uint32_t BpmToTempo(double beatsPerMinute);
     static double TempoToBpm(uint32_t microsecondsPerBeat);

@@ -57,6 +57,11 @@ uint16_t PutMidiOut(uint32_t hMidiOut, const MidiEvent& event);
 // Drops everything queued, silences the device (all notes off on all channels) and starts a new
 // generation of the handle's messages.
 void ResetMidiOut(uint32_t hMidiOut);
+// ResetMidiOut for an output that goes on playing: returns the tick of the first event it had
+// queued and not yet played, or, with nothing queued, the tick after its clock's position, and
+// counts what is queued next from that tick, so that the events merged again from there follow
+// without a gap. 0 for an unknown output or one without a clock.
+uint32_t RestartMidiOut(uint32_t hMidiOut);
 void CloseMidiOut(uint32_t hMidiOut);
 void FlushMidiOut(uint32_t hMidiOut);
 // Silences the notes sounding on the device without touching the queue.
@@ -152,6 +157,25 @@ uint16_t SetTempo(uint32_t hSync, uint32_t microsecondsPerBeat);
 uint16_t GetResolution(uint32_t hSync);
 // Ticks per beat; 0 is refused (non-zero result) and the previous resolution kept.
 uint16_t SetResolution(uint32_t hSync, uint16_t ticksPerBeat);
-// Position in ticks on the scale of absolute event times.
+// Position in ticks on the scale of absolute event times. During a count-in (StartSyncAt) it
+// stays at the tick the play starts from.
 uint32_t GetPosition(uint32_t hSync, uint16_t selector);
 uint32_t GetSyncGeneration(uint32_t hSync);
+
+// ---- Practice playback ----
+// The speed at which the clock plays its tempo: at speed s a beat of tempo t lasts t / s, so that
+// the file's tempo changes keep their ratios. 1.0 at open. GetTempo and SetTempo stay the file's
+// tempo. A speed that is not a finite number above 0 is refused (non-zero result); 0.0 for an
+// unknown clock.
+uint16_t SetSyncSpeed(uint32_t hSync, double speed);
+double GetSyncSpeed(uint32_t hSync);
+// Moves the clock's position to `tick`, running or not, with the file's tempo
+// `microsecondsPerBeat` in force there (0: the tempo is kept). Every output playing against the
+// clock drops what it had queued and is silenced (as ResetMidiOut does) and counts its next event
+// from `tick`. Beats are counted on from there.
+void SetSyncPosition(uint32_t hSync, uint32_t tick, uint32_t microsecondsPerBeat);
+// StartSync from `tick` instead of 0 (StartSyncAt(h, 0, 0) is StartSync). With countIn non-zero
+// the play begins with a count-in: the outputs' first events up to a position jump record
+// (midi/MidiMessages.h) play in the ticks after `tick` while GetPosition stays at `tick` and no
+// beat is posted; the jump brings the position back to `tick`.
+void StartSyncAt(uint32_t hSync, uint32_t tick, uint32_t countIn);

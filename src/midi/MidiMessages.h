@@ -39,6 +39,14 @@ constexpr uint8_t kKeySignatureMeta = 0x59;
 // Controllers (the data1 of a control change) that silence a channel.
 constexpr uint8_t kAllSoundOffController = 120;
 constexpr uint8_t kAllNotesOffController = 123;
+// The sustain pedal, and the first of the channel mode messages (120-127), which say something
+// about the channel's state rather than set a controller.
+constexpr uint8_t kSustainController = 64;
+constexpr uint8_t kFirstChannelModeController = 120;
+// The General MIDI percussion channel (channel 10, counted from 0) and two of its sounds.
+constexpr uint8_t kPercussionChannel = 9;
+constexpr uint8_t kSideStickNote = 37;
+constexpr uint8_t kHighWoodBlockNote = 76;
 
 // The status of the event that empties the sounding notes (and prints as "All Notes Off").
 constexpr uint8_t kAllNotesOffStatus = 0x7B;
@@ -71,6 +79,32 @@ constexpr bool IsNoteOff(const MidiEvent& e) {
 }
 constexpr bool IsAllNotesOff(const MidiEvent& e) {
     return e.status == kAllNotesOffStatus;
+}
+
+// Records of a clock's tempo and position carried in the event stream. Both hold a 23-bit
+// number in data1 (bits 16-22), data2 (bits 8-15) and data3 (bits 0-7), so that data1 stays below
+// 0x80 and never opens or closes a system-exclusive run.
+//  - A tempo record (status kMetaEvent): the file's tempo in microseconds per beat from its tick
+//  on.
+//  - A position jump (status kPositionJumpStatus): when the clock plays it, its position moves back
+//    by that many ticks, and every event queued after it on that output counts from there. A loop
+//    and a count-in are made of them.
+constexpr uint8_t kPositionJumpStatus = 0xF9;
+constexpr uint32_t kMaxRecordValue = 0x7FFFFF;
+
+constexpr MidiEvent MakeValueRecord(uint32_t delta, uint8_t status, uint32_t value) {
+    const uint32_t v = value > kMaxRecordValue ? kMaxRecordValue : value;
+    return MidiEvent{delta, status, uint8_t((v >> 16) & 0x7F), uint8_t((v >> 8) & 0xFF),
+                     uint8_t(v & 0xFF)};
+}
+constexpr uint32_t RecordValue(const MidiEvent& e) {
+    return (uint32_t{e.data1} << 16) | (uint32_t{e.data2} << 8) | uint32_t{e.data3};
+}
+constexpr bool IsTempoRecord(const MidiEvent& e) {
+    return e.status == kMetaEvent;
+}
+constexpr bool IsPositionJump(const MidiEvent& e) {
+    return e.status == kPositionJumpStatus;
 }
 
 constexpr bool OpensSysexRun(const MidiEvent& e) {

@@ -79,7 +79,7 @@ void Consume(std::vector<TrackPlayState>& states, size_t j, MidiEvent* out, uint
              Run& run) {
     TrackPlayState& s = states[j];
     MidiEvent e = s.block[s.blockIndex++];
-    const bool keep = !s.track->IsMuted() || IsNoteOff(e);
+    const bool keep = !s.track->IsMuted() || IsNoteOff(e) || midi::IsTempoRecord(e);
     if (keep) {
         Transpose(s, j, e);
         out[kept++] = e;
@@ -93,7 +93,19 @@ void Consume(std::vector<TrackPlayState>& states, size_t j, MidiEvent* out, uint
     }
 }
 
-uint32_t ScanFill(std::vector<TrackPlayState>& states, MidiEvent* out, uint32_t& consumed) {
+// Where a fill stops reading: events at or after `tick` stay unread.
+struct Limit {
+    uint64_t tick = kNoMergeLimit;
+    bool reached = false;
+    bool Stops(const TrackPlayState& s) {
+        if (NextTime(s) < tick) return false;
+        reached = true;
+        return true;
+    }
+};
+
+uint32_t ScanFill(std::vector<TrackPlayState>& states, MidiEvent* out, uint32_t& consumed,
+                  Limit& limit) {
     Run run = LoadBlocks(states);
     uint32_t kept = 0;
     for (; consumed < kOutBufferEvents; ++consumed) {
@@ -108,6 +120,7 @@ uint32_t ScanFill(std::vector<TrackPlayState>& states, MidiEvent* out, uint32_t&
                     j = k;
             if (j == states.size()) break;
         }
+        if (limit.Stops(states[j])) break;
         Consume(states, j, out, kept, run);
     }
     ReleaseBlocks(states);
@@ -123,7 +136,8 @@ bool Later(const HeapEntry& a, const HeapEntry& b) {
     return a.time != b.time ? a.time > b.time : a.position > b.position;
 }
 
-uint32_t HeapFill(std::vector<TrackPlayState>& states, MidiEvent* out, uint32_t& consumed) {
+uint32_t HeapFill(std::vector<TrackPlayState>& states, MidiEvent* out, uint32_t& consumed,
+                  Limit& limit) {
     Run run = LoadBlocks(states);
     std::vector<HeapEntry> heap;
     heap.reserve(states.size());
@@ -144,6 +158,7 @@ uint32_t HeapFill(std::vector<TrackPlayState>& states, MidiEvent* out, uint32_t&
             j = heap.back().position;
             heap.pop_back();
         }
+        if (limit.Stops(states[j])) break;
         Consume(states, j, out, kept, run);
         // The run's track is read directly while its run is open; otherwise it competes again.
         if (HasUnread(states[j]) && !(run.open && run.track == j)) {
@@ -188,11 +203,14 @@ uint8_t TransposeNote(uint8_t note, int32_t amount) {
 }
 
 uint32_t MergeTracks(std::vector<TrackPlayState>& states, MidiEvent* out, uint32_t& lastTime,
-                     MergeStrategy strategy) {
+                     MergeStrategy strategy, uint64_t limitTick, bool* atLimit) {
     for (;;) {
         uint32_t consumed = 0;
-        const uint32_t kept = strategy == MergeStrategy::Scan ? ScanFill(states, out, consumed)
-                                                              : HeapFill(states, out, consumed);
+        Limit limit{limitTick};
+        const uint32_t kept = strategy == MergeStrategy::Scan
+                                  ? ScanFill(states, out, consumed, limit)
+                                  : HeapFill(states, out, consumed, limit);
+        if (atLimit) *atLimit = limit.reached;
         if (kept > 0) {
             ToDeltas(out, kept, lastTime);
             return kept;

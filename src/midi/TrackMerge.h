@@ -12,7 +12,10 @@
 //    the other tracks: while it is open only its track is read; when that track's block runs out
 //    the fill ends. A run left open carries over to the next fill.
 //  - A muted track (its mute flag set) keeps its place in time: its events are consumed in order
-//    but only its note-offs (0x8n, 0x9n with velocity 0) are kept.
+//    but only its note-offs (0x8n, 0x9n with velocity 0) and its tempo records are kept (muting
+//    the track that carries the tempo map must not change the song's tempo).
+//  - A fill may be given a limit: events at or after that tick stay unread, and `atLimit` tells
+//    whether the fill stopped there.
 //  - Transposition by UserSettings (transposedTracks, transposeAmount) applies to note-ons and
 //    wraps into 0..127 by octaves; a note-off goes out with the number its note-on was sent with
 //    (remembered per track, channel and note).
@@ -58,10 +61,13 @@ constexpr uint8_t kNoNote = 0xFF;
 
 enum class MergeStrategy { Scan, Heap };
 
+constexpr uint64_t kNoMergeLimit = UINT64_MAX;
+
 // One fill into `out` (kOutBufferEvents slots). Updates `states` and `lastTime`; returns the
 // number of events kept.
 uint32_t MergeTracks(std::vector<TrackPlayState>& states, MidiEvent* out, uint32_t& lastTime,
-                     MergeStrategy strategy);
+                     MergeStrategy strategy, uint64_t limit = kNoMergeLimit,
+                     bool* atLimit = nullptr);
 
 // `note` + `amount`, moved by octaves into 0..127.
 uint8_t TransposeNote(uint8_t note, int32_t amount);

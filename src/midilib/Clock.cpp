@@ -1,6 +1,7 @@
 #include "midilib/Clock.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "midilib/OutputPort.h"
@@ -10,6 +11,8 @@ namespace midilib {
 namespace {
 constexpr int64_t kNsPerMs = 1000000;
 constexpr int64_t kFarFuture = std::numeric_limits<int64_t>::max() / 4;
+// The longest beat a speed can make: an hour (the clock's arithmetic stays far from overflow).
+constexpr double kMaxNsPerBeat = 3600.0 * 1e9;
 }  // namespace
 
 Clock::Clock(MidiNotifier* notifier, uint16_t mode, uint16_t periodMs, int64_t now)
@@ -27,7 +30,7 @@ void Clock::Configure(MidiNotifier* notifier, uint16_t mode, uint16_t periodMs, 
 uint64_t Clock::PositionAt(int64_t now) const {
     if (!running_) return pausedTick_;
     const int64_t elapsed = std::max<int64_t>(now - baseTime_, 0);
-    const int64_t nsPerBeat = int64_t(tempo_) * 1000;
+    const int64_t nsPerBeat = nsPerBeat_;
     const uint64_t beats = uint64_t(elapsed / nsPerBeat);
     const uint64_t rest = uint64_t(elapsed % nsPerBeat);
     return baseTick_ + beats * resolution_ + rest * resolution_ / uint64_t(nsPerBeat);
@@ -36,7 +39,7 @@ uint64_t Clock::PositionAt(int64_t now) const {
 int64_t Clock::TimeOfTick(uint64_t tick) const {
     if (tick <= baseTick_) return baseTime_;
     const uint64_t ticks = tick - baseTick_;
-    const uint64_t nsPerBeat = uint64_t(tempo_) * 1000;
+    const uint64_t nsPerBeat = uint64_t(nsPerBeat_);
     const uint64_t beats = ticks / resolution_;
     if (beats > uint64_t(kFarFuture) / nsPerBeat) return kFarFuture;
     const uint64_t rest = ticks % resolution_;
@@ -44,23 +47,36 @@ int64_t Clock::TimeOfTick(uint64_t tick) const {
     return baseTime_ + int64_t(beats * nsPerBeat + restNs);
 }
 
+uint64_t Clock::ReportedPositionAt(int64_t now) const {
+    return countingIn_ ? countInTick_ : PositionAt(now);
+}
+
 void Clock::Rebase(uint64_t tick, int64_t time) {
     baseTick_ = tick;
     baseTime_ = time;
 }
 
-void Clock::Start(int64_t now) {
+void Clock::SetPlayedTempo(uint32_t tempo, double speed) {
+    tempo_ = tempo;
+    speed_ = speed;
+    const double ns = std::clamp(double(tempo) * 1000.0 / speed, 1.0, kMaxNsPerBeat);
+    nsPerBeat_ = std::max<int64_t>(1, std::llround(ns));
+}
+
+void Clock::Start(int64_t now, uint64_t tick, bool countIn) {
     ++generation_;
     running_ = true;
-    Rebase(0, now);
-    pausedTick_ = 0;
-    nextBeatTick_ = resolution_;
-    lastActivityTick_ = 0;
+    Rebase(tick, now);
+    pausedTick_ = tick;
+    nextBeatTick_ = (tick / resolution_ + 1) * resolution_;
+    lastActivityTick_ = tick;
     donePosted_ = false;
     beatsDue_ = 0;
     doneDue_ = false;
+    countingIn_ = countIn;
+    countInTick_ = tick;
     for (OutputPort* output : outputs_)
-        output->Rebase();
+        output->Rebase(tick);
 }
 
 void Clock::ReStart(int64_t now) {
@@ -83,8 +99,45 @@ bool Clock::SetTempo(uint32_t microsecondsPerBeat, int64_t now) {
         const uint64_t position = PositionAt(now);
         Rebase(position, TimeOfTick(position));
     }
-    tempo_ = microsecondsPerBeat;
+    SetPlayedTempo(microsecondsPerBeat, speed_);
     return true;
+}
+
+bool Clock::SetSpeed(double speed, int64_t now) {
+    if (!std::isfinite(speed) || speed <= 0.0) return false;
+    if (running_) {
+        const uint64_t position = PositionAt(now);
+        Rebase(position, TimeOfTick(position));
+    }
+    SetPlayedTempo(tempo_, speed);
+    return true;
+}
+
+void Clock::SetPosition(uint64_t tick, uint32_t microsecondsPerBeat, int64_t now) {
+    if (microsecondsPerBeat != 0) SetPlayedTempo(microsecondsPerBeat, speed_);
+    Rebase(tick, now);
+    pausedTick_ = tick;
+    nextBeatTick_ = (tick / resolution_ + 1) * resolution_;
+    lastActivityTick_ = tick;
+    donePosted_ = false;
+    countingIn_ = false;
+    for (OutputPort* output : outputs_) {
+        output->Reset();
+        output->StartAt(tick);
+    }
+}
+
+void Clock::Jump(uint64_t tick, uint32_t length) {
+    // The jump holds from the record's own tick, as a tempo change does.
+    const uint64_t from = std::max(tick, baseTick_);
+    const uint64_t to = from - std::min<uint64_t>(length, from);
+    Rebase(to, TimeOfTick(from));
+    // The moment jumped to is the moment left: a beat that falls on it is counted once, here; the
+    // end of a count-in is the start of the play, where no beat is due.
+    nextBeatTick_ = countingIn_ ? (to / resolution_ + 1) * resolution_
+                                : (to + resolution_ - 1) / resolution_ * resolution_;
+    lastActivityTick_ = to;
+    countingIn_ = false;
 }
 
 bool Clock::SetResolution(uint16_t ticksPerBeat, int64_t now) {
@@ -138,8 +191,9 @@ void Clock::PlayDueEvents(int64_t now) {
             // The new tempo holds from the record's own tick, not from the moment it was played.
             const uint64_t from = std::max(outcome.tick, baseTick_);
             Rebase(from, TimeOfTick(from));
-            tempo_ = outcome.tempo;
+            SetPlayedTempo(outcome.tempo, speed_);
         }
+        if (outcome.jump != 0) Jump(outcome.tick, outcome.jump);
     }
 }
 
@@ -165,7 +219,7 @@ int64_t Clock::Tick(int64_t now) {
     if (running_) {
         PlayDueEvents(now);
         const uint64_t position = PositionAt(now);
-        if (position >= nextBeatTick_) {
+        if (position >= nextBeatTick_ && !countingIn_) {
             const uint64_t beats = (position - nextBeatTick_) / resolution_ + 1;
             nextBeatTick_ += beats * resolution_;
             beatsDue_ = uint32_t(std::min<uint64_t>(uint64_t(beatsDue_) + beats, UINT32_MAX));

@@ -47,25 +47,22 @@ using midi::ChannelMessageLength;
 constexpr uint8_t kSysexStatus = midi::kSysexBegin;
 constexpr uint8_t kEscapeStatus = midi::kSysexEnd;
 constexpr uint8_t kTempoStatus = midi::kMetaEvent;
-constexpr uint32_t kMaxEncodedTempo = 0x7FFFFF;
+constexpr uint32_t kMaxEncodedTempo = midi::kMaxRecordValue;
 
 constexpr bool IsChannelMessage(const MidiEvent& e) {
     return midi::IsChannelStatus(e.status);
 }
 
 constexpr MidiEvent MakeTempoEvent(uint32_t delta, uint32_t microsecondsPerBeat) {
-    const uint32_t t =
-        microsecondsPerBeat > kMaxEncodedTempo ? kMaxEncodedTempo : microsecondsPerBeat;
-    return MidiEvent{delta, kTempoStatus, uint8_t((t >> 16) & 0x7F), uint8_t((t >> 8) & 0xFF),
-                     uint8_t(t & 0xFF)};
+    return midi::MakeValueRecord(delta, kTempoStatus, microsecondsPerBeat);
 }
 
 constexpr bool IsTempoEvent(const MidiEvent& e) {
-    return e.status == kTempoStatus;
+    return midi::IsTempoRecord(e);
 }
 
 constexpr uint32_t TempoOf(const MidiEvent& e) {
-    return (uint32_t{e.data1} << 16) | (uint32_t{e.data2} << 8) | uint32_t{e.data3};
+    return midi::RecordValue(e);
 }
 
 }  // namespace midilib

@@ -72,6 +72,20 @@ void ResetMidiOut(uint32_t hMidiOut) {
         output->port->StartAt(sync->clock.PositionAt(midilib::ClockThread::Now()));
 }
 
+uint32_t RestartMidiOut(uint32_t hMidiOut) {
+    LibraryState& state = LibraryState::Get();
+    std::lock_guard lock(state.mutex);
+    OutputEntry* output = state.FindOutput(hMidiOut);
+    midilib::SyncEntry* sync = output ? state.FindSync(output->sync) : nullptr;
+    if (!sync) return 0;
+    const auto head = output->port->HeadTick();
+    const uint64_t from =
+        head ? *head : sync->clock.ReportedPositionAt(midilib::ClockThread::Now()) + 1;
+    output->port->Reset();
+    output->port->StartAt(from);
+    return uint32_t(from);
+}
+
 void CloseMidiOut(uint32_t hMidiOut) {
     LibraryState& state = LibraryState::Get();
     std::unique_ptr<OutputEntry> closing;

@@ -2,6 +2,8 @@
 // the outputs linked to it; these operations change the clock under the library's lock and wake
 // the thread when its next deadline may have moved.
 
+#include <cmath>
+
 #include "midi/MidiLib.h"
 #include "midilib/LibraryErrors.h"
 #include "midilib/LibraryOptions.h"
@@ -132,8 +134,35 @@ uint16_t SetResolution(uint32_t hSync, uint16_t ticksPerBeat) {
 
 uint32_t GetPosition(uint32_t hSync, uint16_t /*selector*/) {
     return WithSync(
-        hSync, [](SyncEntry& sync) { return uint32_t(sync.clock.PositionAt(ClockThread::Now())); },
+        hSync,
+        [](SyncEntry& sync) { return uint32_t(sync.clock.ReportedPositionAt(ClockThread::Now())); },
         Wake::No);
+}
+
+uint16_t SetSyncSpeed(uint32_t hSync, double speed) {
+    if (!std::isfinite(speed) || speed <= 0.0) return midilib::kRefused;
+    return WithSync(hSync, [speed](SyncEntry& sync) -> uint16_t {
+        return sync.clock.SetSpeed(speed, ClockThread::Now()) ? 0 : midilib::kRefused;
+    });
+}
+
+double GetSyncSpeed(uint32_t hSync) {
+    return WithSync(
+        hSync, [](SyncEntry& sync) { return sync.clock.Speed(); }, Wake::No);
+}
+
+void SetSyncPosition(uint32_t hSync, uint32_t tick, uint32_t microsecondsPerBeat) {
+    WithSync(hSync, [tick, microsecondsPerBeat](SyncEntry& sync) {
+        sync.clock.SetPosition(tick, microsecondsPerBeat, ClockThread::Now());
+        return 0;
+    });
+}
+
+void StartSyncAt(uint32_t hSync, uint32_t tick, uint32_t countIn) {
+    WithSync(hSync, [tick, countIn](SyncEntry& sync) {
+        sync.clock.Start(ClockThread::Now(), tick, countIn != 0);
+        return 0;
+    });
 }
 
 uint32_t GetSyncGeneration(uint32_t hSync) {

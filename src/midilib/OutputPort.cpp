@@ -1,5 +1,6 @@
 #include "midilib/OutputPort.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace midilib {
@@ -20,6 +21,8 @@ bool OutputPort::Put(const MidiEvent& event) {
     lastQueuedTick_ += event.time;
     At(size_) = {lastQueuedTick_, event};
     ++size_;
+    if (midi::IsPositionJump(event))
+        lastQueuedTick_ -= std::min<uint64_t>(midi::RecordValue(event), lastQueuedTick_);
     return true;
 }
 
@@ -41,6 +44,7 @@ OutputPort::DispatchOutcome OutputPort::DispatchHead(int64_t latenessNs) {
     if (!hasPending_) {
         const auto decoded = decoder_.Decode(head.event);
         outcome.tempo = decoded.tempo;
+        if (midi::IsPositionJump(head.event)) outcome.jump = midi::RecordValue(head.event);
         pending_ = decoded.message;
         hasPending_ = !pending_.empty();
     }
@@ -106,12 +110,12 @@ void OutputPort::Silence() {
     if (device_ && !deviceFailed_) device_->Silence();
 }
 
-void OutputPort::Rebase() {
+void OutputPort::Rebase(uint64_t tick) {
     const uint64_t origin = size_ == 0 ? lastQueuedTick_ : lastPlayedTick_;
     for (size_t i = 0; i < size_; ++i)
-        At(i).tick -= origin;
-    lastQueuedTick_ -= origin;
-    lastPlayedTick_ = 0;
+        At(i).tick = At(i).tick - origin + tick;
+    lastQueuedTick_ = lastQueuedTick_ - origin + tick;
+    lastPlayedTick_ = tick;
 }
 
 void OutputPort::StartAt(uint64_t tick) {

@@ -11,8 +11,11 @@
 //  - DispatchHead plays the first queued event: decodes it and sends what it gives to the device;
 //    a busy device keeps the event (and its decoded message) for the next attempt; a failed device
 //    makes every later event be dropped, after one line on standard error.
+//  - A position jump record takes its place in the queue at its tick; the events queued after it
+//    count from that tick less the jump's length, where the clock's position will then stand.
 //  - Reset drops the queue, sets the tick base back to 0, silences the device and starts a new
-//    generation. Rebase makes the ticks count from the last event played (a new play of the clock).
+//    generation. Rebase(tick) makes the ticks count from `tick` at the last event played (a new
+//    play of the clock, from `tick`).
 //  - StartAt makes an empty queue count its ticks from `tick`: an output that joins a clock (or is
 //    reset) while the clock stands at `tick` plays its first event `delta` ticks from there.
 // Not synchronised: the library calls it with its lock held.
@@ -41,6 +44,7 @@ class OutputPort {
         Dispatch result = Dispatch::Played;
         uint64_t tick = 0;
         uint32_t tempo = 0;  // non-zero: the event was a tempo change
+        uint32_t jump = 0;   // non-zero: the event was a position jump back by this many ticks
     };
 
     OutputPort(MidiNotifier* notifier, std::unique_ptr<OutputDevice> device,
@@ -68,7 +72,7 @@ class OutputPort {
 
     void Reset();
     void Silence();
-    void Rebase();
+    void Rebase(uint64_t tick = 0);
     void StartAt(uint64_t tick);
     uint32_t Generation() const { return generation_; }
     bool DeviceFailed() const { return deviceFailed_; }

@@ -17,10 +17,10 @@ namespace settings {
 
 int RunSetTempo(CMidiSync& clock) {
     CSetTempoDlg dialog;
-    dialog.tempoText = BeatsPerMinuteText(CMidiSync::TempoToBpm(clock.GetTempo()));
+    dialog.tempoText = BeatsPerMinuteText(CMidiSync::TempoToBpm(clock.GetPlayedTempo()));
     const int result = dialog.DoModal();
     if (result != IDOK) return result;
-    clock.SetTempo(CMidiSync::BpmToTempo(dialog.BeatsPerMinute()));
+    clock.SetPlayedTempo(CMidiSync::BpmToTempo(dialog.BeatsPerMinute()));
     return result;
 }
 

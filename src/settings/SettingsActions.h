@@ -1,8 +1,10 @@
 #pragma once
 // SettingsActions: what the settings commands of the main frame do, on the clock they are given.
 // Each runs its modal dialog (created on the stack, destroyed on return) and stores the result:
-//  - RunSetTempo: shows the clock's tempo in beats per minute ("120.000"); on OK sets the tempo
-//    from the leading decimal number of the text (0, no number, negative or not finite: 120 BPM).
+//  - RunSetTempo: shows the tempo heard now (the song's tempo in force at the speed in force) in
+//    beats per minute ("120.000"); on OK makes the tempo heard now the one typed, by setting the
+//    speed, so that the song's later tempo changes keep their ratios to it (the leading decimal
+//    number of the text; 0, no number, negative or not finite: 120 BPM).
 //  - RunSetResolution: shows the clock's resolution; on OK sets it (the dialog accepts 1..9999).
 //  - RunMonitorChannels: on OK copies the 16 channel values into monitoredChannels.
 //  - RunMonitorTracks / RunMuteTracks: the dialog writes its flags itself.

@@ -1,14 +1,26 @@
 // The main frame's settings commands: the timer period of its clock and the settings dialogs.
 #include "app/CMainFrame.h"
+#include "app/CTabulonView.h"
 #include "framework/CCmdUI.h"
 #include "settings/SettingsActions.h"
 
+namespace {
+
+// Mutes and transposition changed during a play are heard at once, not after the events already
+// queued on the device.
+void HearNow(CMainFrame& frame, int result) {
+    if (result != IDOK) return;
+    if (auto* view = dynamic_cast<CTabulonView*>(frame.GetActiveView())) view->output.RefreshPlay();
+}
+
+}  // namespace
+
 void CMainFrame::OnMute() {
-    settings::RunMuteTracks();
+    HearNow(*this, settings::RunMuteTracks());
 }
 
 void CMainFrame::OnTranspose() {
-    settings::RunTranspose();
+    HearNow(*this, settings::RunTranspose());
 }
 
 void CMainFrame::OnSetTempo() {

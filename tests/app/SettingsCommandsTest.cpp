@@ -126,7 +126,7 @@ TEST_F(SettingsCommandsTest, TempoAndResolutionDialogsWorkOnTheFramesClock) {
         Type(dialog, IDC_TEMPO, "90.5");
         Press(dialog, IDOK);
     }));
-    EXPECT_EQ(frame->clock.GetTempo(), 662983u);
+    EXPECT_EQ(frame->clock.GetPlayedTempo(), 662983u);
 
     EXPECT_TRUE(CommandWithDialog(ID_SETTINGS_SET_RESOLUTION, [](CDialog& dialog) {
         EXPECT_EQ(Edit(dialog, IDC_RESOLUTION)->text(), "480");

@@ -60,20 +60,21 @@ class ClockDialogTest : public ::testing::Test {
 
 TEST_F(ClockDialogTest, SetTempoShowsBeatsPerMinuteAndConvertsTheTextOnOk) {
     EXPECT_EQ(SetTempo("120.000", nullptr), IDOK);
-    EXPECT_EQ(clock.GetTempo(), 500000u);
+    EXPECT_EQ(clock.GetPlayedTempo(), 500000u);
 
     EXPECT_EQ(SetTempo("120.000", "90.5"), IDOK);
-    EXPECT_EQ(clock.GetTempo(), 662983u);
+    EXPECT_EQ(clock.GetPlayedTempo(), 662983u);
     EXPECT_EQ(SetTempo("90.500", " 97.5bpm"), IDOK);
-    EXPECT_EQ(clock.GetTempo(), 615384u);
+    EXPECT_EQ(clock.GetPlayedTempo(), 615384u);
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 TEST_F(ClockDialogTest, SetTempoOfZeroOrWithoutDigitsSetsOneHundredTwentyBeats) {
     for (const char* typed : {"0", "", "abc", "-0", "inf", "nan"}) {
+        clock.SetSpeed(1.0);
         clock.SetTempo(1000000);
         EXPECT_EQ(SetTempo("60.000", typed), IDOK) << typed;
-        EXPECT_EQ(clock.GetTempo(), 500000u) << typed;
+        EXPECT_EQ(clock.GetPlayedTempo(), 500000u) << typed;
     }
     EXPECT_TRUE(boxes.Boxes().empty());
 }
@@ -81,12 +82,13 @@ TEST_F(ClockDialogTest, SetTempoOfZeroOrWithoutDigitsSetsOneHundredTwentyBeats) 
 TEST_F(ClockDialogTest, SetTempoTakesOneToSixtyMillionBeatsAndRefusesTheRestWithAMessage) {
     // The bounds themselves: 60 s and 1 us per beat.
     EXPECT_EQ(SetTempo("120.000", "1"), IDOK);
-    EXPECT_EQ(clock.GetTempo(), 60000000u);
+    EXPECT_EQ(clock.GetPlayedTempo(), 60000000u);
     EXPECT_EQ(SetTempo("1.000", "60000000"), IDOK);
-    EXPECT_EQ(clock.GetTempo(), 1u);
+    EXPECT_EQ(clock.GetPlayedTempo(), 1u);
     EXPECT_TRUE(boxes.Boxes().empty());
 
     // Beyond them nothing is rounded into range: OK is refused, the field selected, the clock kept.
+    clock.SetSpeed(1.0);
     clock.SetTempo(500000);
     for (const char* typed : {"-90", "-1", "0.99", "60000001", "99999999", "1e999", "nan(1)"}) {
         const size_t before = boxes.Boxes().size();
@@ -101,7 +103,7 @@ TEST_F(ClockDialogTest, SetTempoTakesOneToSixtyMillionBeatsAndRefusesTheRestWith
         EXPECT_EQ(result, IDCANCEL) << typed;
         ASSERT_EQ(boxes.Boxes().size(), before + 1) << typed;
         EXPECT_EQ(boxes.LastText(), "Please enter a number between 1 and 60000000.") << typed;
-        EXPECT_EQ(clock.GetTempo(), 500000u) << typed;
+        EXPECT_EQ(clock.GetPlayedTempo(), 500000u) << typed;
     }
 }
 
@@ -113,7 +115,7 @@ TEST_F(ClockDialogTest, SetTempoLimitsTypingToEightCharactersAndRefusesLongerSho
                    EXPECT_EQ(Edit(dialog, IDC_TEMPO)->text(), "123.4567");
                    Press(dialog, IDCANCEL);
                });
-    EXPECT_EQ(clock.GetTempo(), 500000u);
+    EXPECT_EQ(clock.GetPlayedTempo(), 500000u);
 
     // 10000 beats per minute is shown in full but cannot be confirmed unchanged.
     clock.SetTempo(6000);
@@ -129,7 +131,7 @@ TEST_F(ClockDialogTest, SetTempoLimitsTypingToEightCharactersAndRefusesLongerSho
                        Press(dialog, IDOK);
                    });
     EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(clock.GetTempo(), 600000u);
+    EXPECT_EQ(clock.GetPlayedTempo(), 600000u);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].type & MB_ICONMASK, MB_ICONWARNING);
 }
@@ -144,7 +146,7 @@ TEST_F(ClockDialogTest, CancelLeavesTheClockAlone) {
             });
         EXPECT_EQ(result, IDCANCEL);
     }
-    EXPECT_EQ(clock.GetTempo(), 500000u);
+    EXPECT_EQ(clock.GetPlayedTempo(), 500000u);
     EXPECT_EQ(clock.GetResolution(), 480u);
 }
 
