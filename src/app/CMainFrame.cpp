@@ -65,11 +65,8 @@ int CMainFrame::OnCreate() {
         return -1;
     toolBar.addSeparator();
     toolBar.LoadToolBar(ChordsToolBarButtons());
-    const std::vector<ToolBarButton> practiceButtons = PracticeToolBarButtons();
-    if (!practiceButtons.empty()) {
-        toolBar.addSeparator();
-        toolBar.LoadToolBar(practiceButtons);
-    }
+    toolBar.addSeparator();
+    toolBar.LoadToolBar(PracticeToolBarButtons());
     // After the device menu that the view has inserted before Help.
     CMenu chords;
     chords.CreateMenu();
@@ -99,6 +96,9 @@ void CMainFrame::CreatePositionBar() {
     bar->setFloatable(false);
     bar->toggleViewAction()->setEnabled(false);
     positionSlider_ = new PositionSlider(bar);
+    positionSlider_->onSeek = [this](uint32_t tick) {
+        if (auto* view = dynamic_cast<CTabulonView*>(GetActiveView())) view->practice.SeekTo(tick);
+    };
     bar->addWidget(positionSlider_);
     addToolBar(Qt::TopToolBarArea, bar);
 }
@@ -114,7 +114,21 @@ PlayerStatus CMainFrame::CurrentStatus() const {
     const auto* view = dynamic_cast<const CTabulonView*>(GetActiveView());
     const auto* document = dynamic_cast<const CTabulonDoc*>(GetActiveDocument());
     if (document) status.bar = document->Signatures().PositionOf(ShownPosition());
-    status.beatsPerMinute = CMidiSync::TempoToBpm(clock.GetTempo());
+    status.beatsPerMinute = CMidiSync::TempoToBpm(clock.GetPlayedTempo());
+    if (view) {
+        // Song time at the file's own tempo, so that a place in the song keeps its time whatever
+        // the speed.
+        const TempoMap& tempos = view->output.GetTempoMap();
+        const uint16_t ticksPerBeat = clock.GetResolution();
+        status.seconds = tempos.SecondsAt(ShownPosition(), ticksPerBeat);
+        if (document)
+            status.lengthSeconds = tempos.SecondsAt(document->LengthTicks(), ticksPerBeat);
+        status.speedPercent = view->practice.SpeedPercent();
+        const PracticeControls::Loop& loop = view->practice.GetLoop();
+        status.looping = loop.on;
+        status.loopFromBar = loop.fromBar;
+        status.loopToBar = loop.toBar;
+    }
     if (view && view->output.IsOpen()) {
         status.deviceDescription = QString::fromLocal8Bit(view->output.GetDescription());
         status.synthStatus = view->ShownOutputStatus();

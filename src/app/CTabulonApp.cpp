@@ -55,6 +55,10 @@ bool CTabulonApp::InitInstance() {
     CCommandLineInfo commandLine;
     ParseCommandLine(commandLine, options.files);
     if (!ProcessShellCommand(commandLine)) return false;
+    if (!options.headless) {
+        if (auto* view = dynamic_cast<CTabulonView*>(GetMainWnd()->GetActiveView()))
+            view->practice.TakeUp(LoadPlayerSettings());
+    }
     // The frame set the default name; a log opened by the command line keeps its own.
     if (!options.logFile.empty()) UserSettings.logFileName = options.logFile;
     return true;

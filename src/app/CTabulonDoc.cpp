@@ -123,7 +123,6 @@ bool CTabulonDoc::OnOpenDocument(const QString& path) {
     lastOpenSucceeded = song.Load(localPath, view ? &view->output : nullptr);
     song.Describe(UserSettings, localPath);
     ReadSongShape();
-    if (view) view->output.PrepareSong();
     if (lastOpenSucceeded && view)
         FindChordsOfOpenedFile(view->output, *this);
     else
@@ -156,11 +155,17 @@ bool CTabulonDoc::OnOpenDocument(const QString& path) {
 
 void CTabulonDoc::ReadSongShape() {
     signatures = SignaturesOf(GetSMF());
-    lengthTicks = 0;
-    for (const auto& track : song.Tracks()) {
-        const uint32_t count = track->GetCount();
-        if (count > 0) lengthTicks = std::max(lengthTicks, track->GetAbsoluteTime(count - 1));
+    if (CTabulonView* view = FirstView()) {
+        // The output learns the song's tempo map and end, and the clock starts at its first tempo.
+        view->output.PrepareSong();
+        // A loop set in the last song means nothing in this one; a count-in takes this one's meter.
+        view->practice.ForgetSong();
     }
+}
+
+uint32_t CTabulonDoc::LengthTicks() const {
+    const CTabulonView* view = FirstView();
+    return view ? view->output.GetSongEndTick() : 0;
 }
 
 void CTabulonDoc::UpdateChordTimeline() const {

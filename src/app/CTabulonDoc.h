@@ -61,7 +61,7 @@ class CTabulonDoc : public CDocument {
     // The loaded song's meter and keys (4/4 and sharps for an empty document).
     const SongSignatures& Signatures() const { return signatures; }
     // The tick of the song's last event; 0 for an empty document.
-    uint32_t LengthTicks() const { return lengthTicks; }
+    uint32_t LengthTicks() const;
 
   protected:
     const CommandMap* GetCommandMap() const override;
@@ -72,11 +72,10 @@ class CTabulonDoc : public CDocument {
     // Stops the clock, silences the output and forgets its pending events and the sounding notes.
     void StopForFileChange();
 
-    // What the song's tracks and meta events say of its length and bars, read once per file.
+    // The song's bars, tempo map and end, read once per file (or none, for a new document).
     void ReadSongShape();
 
     LoadedSong song;
     bool lastOpenSucceeded = false;
     SongSignatures signatures;
-    uint32_t lengthTicks = 0;
 };

@@ -57,6 +57,7 @@ bool CTabulonView::OnCmdMsg(unsigned id, int code, CCmdUI* cmdUI) {
             SavePlayerSettings(settings);
         }
     }
+    if (practice.OnCmdMsg(id, code, cmdUI)) return true;
     return CView::OnCmdMsg(id, code, cmdUI);
 }
 

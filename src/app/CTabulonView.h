@@ -16,7 +16,8 @@
 //
 // Practice commands: Play/Pause (Space) pauses a running play, takes up a play that was paused
 // or stopped where it is, and otherwise (no play yet, or the last one came to its end) runs Play;
-// it is enabled while some track holds events.
+// it is enabled while some track holds events. The other practice commands are `practice`'s
+// (PracticeControls.h), offered every command after the device menu.
 //
 // OutputDeviceFailed: whether the open output device has failed for good (its events are being
 // dropped). When a play has ended (the clock's done message), ReportFailedDevice tells the user
@@ -33,6 +34,7 @@
 #include <optional>
 
 #include "app/COutputDeviceMenu.h"
+#include "app/PracticeControls.h"
 #include "framework/CView.h"
 #include "midi/CMidiOut.h"
 #include "midilib/SynthStatus.h"
@@ -82,6 +84,7 @@ class CTabulonView : public CView {
     CBeatSync* sync = nullptr;
     CMidiOut output;
     COutputDeviceMenu deviceMenu;
+    PracticeControls practice{*this};
 
   protected:
     const CommandMap* GetCommandMap() const override;

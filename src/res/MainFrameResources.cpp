@@ -70,17 +70,42 @@ std::vector<MenuItem> PracticeMenuTable() {
     using M = MenuItem;
     return {
         M::Command(ID_PRACTICE_PLAY_PAUSE, "&Play/Pause\tSpace"),
+        M::Command(ID_PRACTICE_REWIND, "&Rewind\tHome"),
+        M::Command(ID_PRACTICE_BAR_BACK, "Bar Bac&k\tLeft"),
+        M::Command(ID_PRACTICE_BAR_FORWARD, "Bar &Forward\tRight"),
+        M::Separator(),
+        M::Popup("&Speed", {M::Command(ID_PRACTICE_SPEED_50, "&50 %"),
+                            M::Command(ID_PRACTICE_SPEED_75, "&75 %"),
+                            M::Command(ID_PRACTICE_SPEED_100, "&100 %"),
+                            M::Command(ID_PRACTICE_SPEED_125, "1&25 %"), M::Separator(),
+                            M::Command(ID_PRACTICE_SLOWER, "&Slower (-5 %)\t["),
+                            M::Command(ID_PRACTICE_FASTER, "&Faster (+5 %)\t]")}),
+        M::Separator(),
+        M::Command(ID_PRACTICE_LOOP_SET_A, "Loop Start (&A) at This Bar"),
+        M::Command(ID_PRACTICE_LOOP_SET_B, "Loop End (&B) at This Bar"),
+        M::Command(ID_PRACTICE_LOOP_BARS, "L&oop Bars..."),
+        M::Command(ID_PRACTICE_LOOP, "&Loop"),
+        M::Separator(),
+        M::Command(ID_PRACTICE_COUNT_IN, "&Count-in"),
     };
 }
 
 std::vector<Accelerator> PracticeAcceleratorTable() {
     return {
-        {"Space", ID_PRACTICE_PLAY_PAUSE},
+        {"Space", ID_PRACTICE_PLAY_PAUSE}, {"Home", ID_PRACTICE_REWIND},
+        {"Left", ID_PRACTICE_BAR_BACK},    {"Right", ID_PRACTICE_BAR_FORWARD},
+        {"[", ID_PRACTICE_SLOWER},         {"]", ID_PRACTICE_FASTER},
     };
 }
 
 std::vector<ToolBarButton> PracticeToolBarButtons() {
-    return {};
+    return {
+        {ID_TOOLBAR_REWIND, ":/toolbar/rewind.svg", "Rewind (Home)"},
+        {ID_TOOLBAR_SLOWER, ":/toolbar/slower.svg", "Slower ([)"},
+        {ID_TOOLBAR_FASTER, ":/toolbar/faster.svg", "Faster (])"},
+        {ID_TOOLBAR_LOOP, ":/toolbar/loop.svg", "Loop"},
+        {ID_TOOLBAR_COUNT_IN, ":/toolbar/countin.svg", "Count-in"},
+    };
 }
 
 std::vector<Accelerator> MainAcceleratorTable() {

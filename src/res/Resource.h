@@ -71,7 +71,6 @@ constexpr unsigned ID_PRACTICE_SPEED_50 = 32926;
 constexpr unsigned ID_PRACTICE_SPEED_75 = 32927;
 constexpr unsigned ID_PRACTICE_SPEED_100 = 32928;
 constexpr unsigned ID_PRACTICE_SPEED_125 = 32929;
-constexpr unsigned ID_PRACTICE_SPEED_OTHER = 32930;
 constexpr unsigned ID_PRACTICE_LOOP = 32931;
 constexpr unsigned ID_PRACTICE_LOOP_SET_A = 32932;
 constexpr unsigned ID_PRACTICE_LOOP_SET_B = 32933;
@@ -102,6 +101,8 @@ constexpr unsigned IDC_LOG_TRACK_INFO = 1018;
 constexpr unsigned IDC_LOG_CHORDS = 1019;
 constexpr unsigned IDC_LOG_ENABLE = 1025;
 constexpr unsigned IDC_TRANSPOSE_AMOUNT = 1028;  // Transpose Tracks
+constexpr unsigned IDC_LOOP_FROM_BAR = 1040;     // Loop Bars
+constexpr unsigned IDC_LOOP_TO_BAR = 1041;
 // The 16 channel check boxes, labelled "1" to "16", in the order Select All walks them.
 constexpr unsigned IDC_CHANNEL_CHECKS[16] = {1004, 1005, 1006, 1007, 1021, 1022, 1023, 1024,
                                              1025, 1026, 1027, 1028, 1029, 1030, 1031, 1032};

@@ -171,14 +171,21 @@ TEST_F(PlaybackCommandsTest, FrameStartsWithItsClockAtTenMillisecondsAndDefaultS
                                 ID_TOOLBAR_SET_TEMPO,
                                 ID_TOOLBAR_LOGGING};
     const QList<QAction*> actions = frame->toolBar.actions();
-    ASSERT_EQ(actions.size(), 12) << "the designed ten, a separator, Guitarist View";
+    ASSERT_EQ(actions.size(), 18)
+        << "the designed ten, a separator, Guitarist View, a separator, five practice buttons";
     for (int i = 0; i < 10; ++i) {
         EXPECT_EQ(CMenu::ItemId(actions[i]), buttons[i]) << i;
         EXPECT_FALSE(actions[i]->icon().isNull()) << i;
     }
     EXPECT_TRUE(actions[10]->isSeparator());
     EXPECT_EQ(CMenu::ItemId(actions[11]), ID_TOOLBAR_GUITARIST_VIEW);
-    EXPECT_FALSE(actions[11]->icon().isNull());
+    EXPECT_TRUE(actions[12]->isSeparator());
+    const unsigned practice[] = {ID_TOOLBAR_REWIND, ID_TOOLBAR_SLOWER, ID_TOOLBAR_FASTER,
+                                 ID_TOOLBAR_LOOP, ID_TOOLBAR_COUNT_IN};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(CMenu::ItemId(actions[13 + i]), practice[i]) << i;
+    for (int i = 11; i < 18; ++i)
+        if (!actions[i]->isSeparator()) EXPECT_FALSE(actions[i]->icon().isNull()) << i;
 }
 
 TEST_F(PlaybackCommandsTest, TimerPeriodTenIsCheckedAtStart) {
