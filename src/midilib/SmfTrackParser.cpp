@@ -129,13 +129,14 @@ void SmfTrackParser::ClipDataBytes(uint8_t status, uint8_t (&data)[2], size_t at
     const uint8_t original = data[bad];
     const bool velocity = bad == 1 && (midi::KindOf(status) == midi::kNoteOn ||
                                        midi::KindOf(status) == midi::kNoteOff);
+    const bool highVelocity = (data[1] & 0x80) != 0;
     for (uint8_t& value : data) {
         if ((value & 0x80) == 0) continue;
         ++clipCount;
         value &= 0x7F;
     }
     // Low bits of 0 would turn a struck note into a release and lose it.
-    if (midi::KindOf(status) == midi::kNoteOn && (original & 0x80) != 0 && bad == 1 && data[1] == 0)
+    if (midi::KindOf(status) == midi::kNoteOn && highVelocity && data[1] == 0)
         data[1] = kLoudestVelocity;
     if (!firstClip) {
         firstClip = Finding{ChannelEventName(status), at,

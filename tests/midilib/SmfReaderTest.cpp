@@ -314,15 +314,17 @@ TEST(SmfRecovery, DataBytesOf0x80OrMoreKeepTheirLowBitsWithOneWarningPerTrack) {
         0x00, 0x90, 0x3C, 0x9F,  // velocity 0x9F: read as 0x1F
         0x00, 0x90, 0x40, 0x80,  // velocity 0x80: its low bits would release the note
         0x00, 0x80, 0xBC, 0x40,  // note number 0xBC of a note-off: 0x3C
+        0x00, 0x90, 0xC3, 0x80,  // both bytes of a note-on: still struck
     })));
     const auto& events = content.tracks[0].events;
-    ASSERT_EQ(events.size(), 3u);
+    ASSERT_EQ(events.size(), 4u);
     EXPECT_EQ(events[0], Note(0, 0x90, 0x3C, 0x1F));
     EXPECT_EQ(events[1], Note(0, 0x90, 0x40, 0x7F));
     EXPECT_EQ(events[2], Note(0, 0x80, 0x3C, 0x40));
+    EXPECT_EQ(events[3], Note(0, 0x90, 0x43, 0x7F));
     EXPECT_EQ(content.problem,
               "note-on at byte 23 of track 1 has velocity 0x9F (a byte of 0x80 or more); read as "
-              "0x1F (and 2 more in this track)");
+              "0x1F (and 4 more in this track)");
 }
 
 TEST(SmfRecovery, AnSmpteDivisionPlaysAtItsTicksPerSecondWhateverTheTempoSays) {
