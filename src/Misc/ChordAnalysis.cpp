@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cassert>
 #include <cstring>
 
 #include "Misc/ChordDiagram.h"
@@ -25,40 +24,70 @@ struct RunState {
     std::size_t track = 0;
 };
 
-// The pitch classes of soundingNotes, kept up to date from the list's size: an update adds or
-// removes at most the one node of its note, and an all-notes-off empties the list. This gives the
-// set that Chord(soundingNotes) would build without walking the list after every event.
+// The sounding notes during the pass, as soundingNotes would follow them, kept as a flag per
+// (note, channel) and a count per pitch class, so that an event costs no walk of a list: the
+// pitch-class set after each event is at hand. Each sounding pair keeps the order in which it was
+// struck, so that WriteBack leaves soundingNotes exactly as updating it event by event would have
+// (ascending notes, equal notes in the order they were added).
 class SoundingSet {
+    static constexpr std::size_t kChannels = 16;
+
   public:
     SoundingSet() {
-        for (int note = soundingNotes.First(); note >= 0; note = soundingNotes.Next())
-            Add(note % 12);
+        for (const NoteNode& node : soundingNotes.Nodes())
+            Strike(node.note, node.channel);
     }
 
     Chord Apply(const MidiEvent& e) {
-        const std::size_t before = soundingNotes.Size();
-        soundingNotes.Update(e);
-        const std::size_t after = soundingNotes.Size();
-        if (after == 0) {
+        if (midi::IsAllNotesOff(e)) {
+            struck.fill(0);
             counts.fill(0);
             set = 0;
-        } else if (after > before) {
-            Add(e.data1 % 12);
-        } else if (after < before) {
-            const int p = e.data1 % 12;
-            if (--counts[static_cast<std::size_t>(p)] == 0) set &= ~(1 << p);
+        } else if (midi::IsNoteOn(e)) {
+            Strike(e.data1, midi::ChannelOf(e.status));
+        } else if (midi::IsNoteOff(e)) {
+            const std::size_t slot = Slot(e.data1, midi::ChannelOf(e.status));
+            if (struck[slot] != 0) {
+                struck[slot] = 0;
+                const int p = e.data1 % 12;
+                if (--counts[static_cast<std::size_t>(p)] == 0) set &= ~(1 << p);
+            }
         }
-        const Chord chord(set);
-        assert(chord == Chord(soundingNotes));
-        return chord;
+        return Chord(set);
+    }
+
+    // Gives soundingNotes the notes sounding now.
+    void WriteBack() const {
+        std::vector<std::pair<uint32_t, std::size_t>> sounding;  // (order struck, slot)
+        for (std::size_t slot = 0; slot < struck.size(); ++slot)
+            if (struck[slot] != 0) sounding.emplace_back(struck[slot], slot);
+        std::sort(sounding.begin(), sounding.end());
+        soundingNotes.Clear();
+        for (const auto& [order, slot] : sounding) {
+            const auto channel = static_cast<uint8_t>(slot % kChannels);
+            const auto note = static_cast<uint8_t>(slot / kChannels);
+            soundingNotes.Update(
+                MidiEvent{0, static_cast<uint8_t>(midi::kNoteOn | channel), note, 1, 0});
+        }
     }
 
   private:
-    void Add(int p) {
+    static std::size_t Slot(int note, int channel) {
+        return static_cast<std::size_t>(note) * kChannels + static_cast<std::size_t>(channel);
+    }
+    void Strike(int note, int channel) {
+        const std::size_t slot = Slot(note, channel);
+        if (struck[slot] != 0) return;  // already sounds
+        struck[slot] = nextOrder++;
+        const int p = note % 12;
         ++counts[static_cast<std::size_t>(p)];
         set |= 1 << p;
     }
 
+    // When each (note, channel) was struck, counted from 1; 0 when it is not sounding. Notes run
+    // to 255: a record's data byte is never more.
+    std::array<uint32_t, 256 * kChannels> struck{};
+    uint32_t nextOrder = 1;
     std::array<uint32_t, 12> counts{};
     int set = 0;  // the pitch classes whose count is not 0
 };
@@ -90,6 +119,9 @@ class Selection {
         record.chord = sounding.Apply(record.event);
         monitoredEvents.push_back(record);
     }
+
+    // Leaves soundingNotes as the walk's events left the sounding notes.
+    void Finish() const { sounding.WriteBack(); }
 
   private:
     uint32_t channelMask = 0;
@@ -282,7 +314,8 @@ class Walker {
 };
 
 bool SameText(const char* a, const char* b) {
-    if (a == nullptr || b == nullptr) return a == b;
+    if (a == b) return true;  // the dictionary's texts: usually the very same
+    if (a == nullptr || b == nullptr) return false;
     return std::strcmp(a, b) == 0;
 }
 
@@ -342,6 +375,7 @@ void CMidiOut::AnalyzeChords() {
     monitoredEvents.reserve(events);
     Selection selection;
     Walker(states).Run(selection);
+    selection.Finish();
 
     if (UserSettings.loggingEnabled != 0) {
         WriteFileHeaderSection(LogStream, UserSettings, GetNumTracks(), [this](int32_t t) {

@@ -39,6 +39,8 @@ class NoteList {
     void Clear();
 
     bool IsEmpty() const { return nodes.empty(); }
+    // The sounding (note, channel) pairs in list order.
+    const std::vector<NoteNode>& Nodes() const { return nodes; }
     std::size_t Size() const { return nodes.size(); }
 
   private:

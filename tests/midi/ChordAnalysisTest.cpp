@@ -160,6 +160,21 @@ TEST_F(ChordAnalysis, TracksFromPosition200OnAreNotMonitored) {
     EXPECT_TRUE(monitoredEvents.empty());
 }
 
+// The pass follows the sounding notes on its own and hands them back at its end as the list would
+// have kept them: ascending notes, equal notes in the order they were struck, notes left over
+// from the pass before included.
+TEST_F(ChordAnalysis, NotesLeftSoundingAreHandedOnInTheListsOrder) {
+    soundingNotes.Clear();
+    soundingNotes.Update(On(0, 62, 3));
+    AddTrack({On(0, 60, 1), On(5, 64, 0), Off(6, 62, 3)});
+    AddTrack({On(1, 60, 0), On(2, 55, 2), On(3, 60, 1)});
+    Analyze();
+    std::vector<std::pair<int, int>> left;
+    for (const NoteNode& node : soundingNotes.Nodes())
+        left.emplace_back(node.note, node.channel);
+    EXPECT_EQ(left, (std::vector<std::pair<int, int>>{{55, 2}, {60, 1}, {60, 0}, {64, 0}}));
+}
+
 TEST_F(ChordAnalysis, TransposedTracksAreAnalysedWithTheirNotesMoved) {
     AddTrack(kCThenG);
     UserSettings.transposeAmount = 2;
