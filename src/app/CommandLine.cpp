@@ -122,13 +122,21 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         table.Value("period", "The clock's timer period in milliseconds: 1 or 10.", "MS");
     const auto& stats =
         table.Flag("stats", "With --headless: print how late the events reached the device.");
+    const auto& speed = table.Value(
+        "speed", "With --headless: play at PERCENT (25 to 200) of the file's tempos.", "PERCENT");
+    const auto& from =
+        table.Value("from", "With --headless: start the play at bar BAR (from 1).", "BAR");
+    const auto& to = table.Value("to", "With --headless: end the play after bar BAR.", "BAR");
+    const auto& countIn =
+        table.Flag("count-in", "With --headless: one bar of clicks before the play starts.");
     table.Value("chords", "Print the chord sheet of FILE and exit; with the options below.",
                 "FILE");
     parser.addPositionalArgument("FILE", "The MIDI file to open.", "[FILE]");
     // Options that play, which the chord sheet refuses; options that only a headless play takes.
-    const std::vector<const QCommandLineOption*> playing = {&headless, &device, &audioDriver,
-                                                            &wav,      &period, &stats};
-    const std::vector<const QCommandLineOption*> headlessOnly = {&stats};
+    const std::vector<const QCommandLineOption*> playing = {
+        &headless, &device, &audioDriver, &wav, &period, &stats, &speed, &from, &to, &countIn};
+    const std::vector<const QCommandLineOption*> headlessOnly = {&stats, &speed, &from, &to,
+                                                                 &countIn};
 
     auto fail = [&result](std::string text) {
         result.action = ParsedCommandLine::Action::Error;
@@ -196,6 +204,29 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         options.timerPeriod = static_cast<uint16_t>(value.toUInt());
     }
     options.printLateness = parser.isSet(stats);
+    if (parser.isSet(speed)) {
+        bool isNumber = false;
+        const double percent = parser.value(speed).toDouble(&isNumber);
+        if (!isNumber || !(percent >= 25.0 && percent <= 200.0))
+            return fail("--speed takes a percentage from 25 to 200, not " +
+                        Local(parser.value(speed)));
+        options.speedPercent = percent;
+    }
+    const auto bar = [&parser](const QCommandLineOption& option, uint32_t& out) {
+        if (!parser.isSet(option)) return true;
+        bool isNumber = false;
+        const uint32_t value = parser.value(option).toUInt(&isNumber, 10);
+        out = value;
+        return isNumber && value >= 1;
+    };
+    if (!bar(from, options.fromBar))
+        return fail("--from takes a bar number from 1, not " + Local(parser.value(from)));
+    if (!bar(to, options.toBar))
+        return fail("--to takes a bar number from 1, not " + Local(parser.value(to)));
+    if (options.toBar != 0 && options.toBar < std::max<uint32_t>(options.fromBar, 1))
+        return fail("--to " + std::to_string(options.toBar) + " comes before --from " +
+                    std::to_string(options.fromBar));
+    options.countIn = parser.isSet(countIn);
     return result;
 }
 

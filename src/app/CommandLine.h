@@ -12,6 +12,10 @@
 //   --period 1|10                   the clock's timer period in milliseconds
 //   --stats                         with --headless: at the end, print on standard error how late
 //                                   the events reached the device (p50, p99, max)
+//   --speed PERCENT                 with --headless: play at 25 to 200 % of the file's tempos
+//   --from BAR, --to BAR            with --headless: play from the start of bar BAR (from 1) to the
+//                                   end of bar BAR (both included)
+//   --count-in                      with --headless: one bar of clicks before the play
 //   --chords FILE                   print the chord sheet of FILE and exit: every other argument
 //                                   goes to the chord sheet's own parser and must be one of its
 //                                   options (chordsheet/ChordSheetOptions.h)

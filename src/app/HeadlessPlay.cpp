@@ -9,6 +9,8 @@
 #include "app/CTabulonDoc.h"
 #include "app/CTabulonView.h"
 #include "app/CommandLine.h"
+#include "app/PracticeRange.h"
+#include "chordsheet/ChordSheet.h"
 #include "midilib/LibraryOptions.h"
 #include "res/Resource.h"
 
@@ -30,6 +32,25 @@ void PrintLateness(const CTabulonView& view) {
               << " us\n";
 }
 
+// The command line's speed, bars and count-in; a play that would start past the song's end is
+// refused (status 2) rather than ending at once as a success.
+std::optional<int> ApplyPracticeOptions(CMainFrame* frame, const CTabulonDoc& document,
+                                        const StartupOptions& options) {
+    if (options.speedPercent) frame->clock.SetSpeed(*options.speedPercent / 100.0);
+    auto* view = dynamic_cast<CTabulonView*>(frame->GetActiveView());
+    if (!view) return std::nullopt;
+    const SongSignatures song = SignaturesOf(document.GetSMF());
+    const CMidiOut::PracticeOptions practice =
+        PracticeRange(song, options.fromBar, options.toBar, false, options.countIn);
+    if (options.fromBar > 1 && practice.from >= view->output.GetSongEndTick()) {
+        std::cerr << "tabulon: --from " << options.fromBar << " is past the end of the song ("
+                  << song.PositionOf(view->output.GetSongEndTick()).bar << " bars)\n";
+        return kExitUsage;
+    }
+    view->output.SetPractice(practice);
+    return std::nullopt;
+}
+
 }  // namespace
 
 void PrepareHeadless() {
@@ -45,6 +66,8 @@ std::optional<int> WireHeadlessPlay(CMainFrame* frame, const StartupOptions& opt
         return kExitFailed;
     }
     if (options.timerPeriod) frame->clock.SetPeriod(*options.timerPeriod);
+    if (const std::optional<int> refused = ApplyPracticeOptions(frame, *document, options))
+        return refused;
     frame->clock.onDone = [frame, printLateness = options.printLateness] {
         const auto* view = dynamic_cast<const CTabulonView*>(frame->GetActiveView());
         if (printLateness && view) PrintLateness(*view);

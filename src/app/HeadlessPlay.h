@@ -7,8 +7,8 @@
 //
 // WireHeadlessPlay, once the application has started: checks that the file was read and the
 // clock opened (saying why not on standard error and giving the exit status: 2 for a file that
-// cannot be read, 1 for a clock that cannot be opened), applies the command line's playback
-// settings, makes the end of the play end the program (status 1 when the output device failed
+// cannot be read or a --from bar past its end, 1 for a clock that cannot be opened), applies the
+// command line's playback settings (timer period, speed, the bars to play, the count-in), makes the end of the play end the program (status 1 when the output device failed
 // during it; with --stats the lateness is printed first) and queues the toolbar's Play, as a
 // click on it would run.
 

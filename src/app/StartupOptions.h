@@ -15,4 +15,10 @@ struct StartupOptions {
     std::string logFile;                  // logging on from the start into this file
     std::optional<uint16_t> timerPeriod;  // the clock's period instead of the frame's 10 ms
     bool printLateness = false;           // headless: report the dispatch lateness at the end
+    // Headless practice play: the speed in percent of the file's tempo map, the bars to play (from
+    // 1; 0: the song's start or end) and a count-in bar before the play.
+    std::optional<double> speedPercent;
+    uint32_t fromBar = 0;
+    uint32_t toBar = 0;
+    bool countIn = false;
 };
