@@ -233,8 +233,8 @@ CMidiOut::PlayStart CMidiOut::StartPlayback() {
         prelude.insert(prelude.end(), chase.begin(), chase.end());
         lastTime = start.tick;
     }
-    // The tempo heard from the first event on is the song's where it starts, at the speed in force.
-    if (sync) sync->SetTempo(tempoMap.TempoAt(start.tick));
+    // A play from inside the song starts with the song's tempo there (the speed applies on top).
+    if (sync && start.tick > 0) sync->SetTempo(tempoMap.TempoAt(start.tick));
     limit = start.tick < RangeEnd() ? RangeEnd() : kNoMergeLimit;
     SendEvents();
     return start;

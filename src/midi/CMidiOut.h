@@ -45,8 +45,8 @@
 //    `to` plays on to the song's end.
 //  - StartPlayback returns where the clock must start (CMidiSync::StartAt): from `from`, with the
 //    count-in bar (countInBeats clicks of countInBeatTicks: a high wood block, then side sticks, on
-//    the percussion channel) before it. Every play sets the clock's file tempo to the tempo
-//    in force where it starts.
+//    the percussion channel) before it. A play from inside the song sets the clock's file
+//    tempo to the tempo in force there.
 //  - PrepareSong, after a file was loaded: the clock's position goes to 0 with the file's first
 //    tempo, so that the tempo shown and set before the first Play is the song's.
 //  - GetTempoMap and GetSongEndTick describe the loaded tracks (rebuilt by PrepareSong and by
