@@ -10,6 +10,7 @@
 
 #include "Misc/ChordAnalysis.h"
 #include "Misc/ChordDictionary.h"
+#include "Misc/notelist.h"
 #include "settings/UserSettings.h"
 #include "support/RawSmf.h"
 #include "support/SongOnOutput.h"
@@ -46,6 +47,7 @@ class ExtremeShapes : public ::testing::Test {
         BuildChordDictionary();
         UserSettings.ResetTrackSettings();
         UserSettings.ClearMutedTracks();
+        soundingNotes.Clear();  // as opening a file does
     }
 };
 

@@ -9,6 +9,7 @@
 
 #include "Misc/ChordAnalysis.h"
 #include "Misc/ChordDictionary.h"
+#include "Misc/notelist.h"
 #include "settings/UserSettings.h"
 #include "support/SongOnOutput.h"
 
@@ -73,6 +74,7 @@ TEST(RegressionFiles, RecoveredFilesKeepTheirChordAndSayWhatWasDone) {
         SCOPED_TRACE(c.file);
         UserSettings.ResetTrackSettings();
         UserSettings.ClearMutedTracks();
+        soundingNotes.Clear();  // as opening a file does
         SongOnOutput song(std::string(TABULON_SOURCE_DIR "/tests/regressions/") + c.file);
         std::string said = song.song.ErrorText();
         for (const std::string& notice : song.song.Notices())
