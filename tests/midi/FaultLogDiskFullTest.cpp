@@ -72,7 +72,11 @@ int PlayWithLog(const std::string& path, const std::string& reopenPath) {
     CMidiOut out;
     clock.Create(loop);
     clock.Open(0, 1);
-    clock.SetTempo(20000);  // the song's 5000 ticks in about 0.2 s
+    // The song's 5000 ticks in about 0.2 s, in long beats: the play is done only after a beat in
+    // which nothing was queued, and a test thread held off the core for a few milliseconds must
+    // not look like the end of the song.
+    clock.SetResolution(9600);
+    clock.SetTempo(400000);
     out.Create(loop);
     out.SetSync(&clock);
     std::vector<MidiEvent> song;
