@@ -146,7 +146,9 @@ const MidiEvent* CMidiOut::FillBuffer() {
     if (finished) return outBuffer.data();
     bool atLimit = false;
     outCount = MergeTracks(states, outBuffer.data(), lastTime, mergeStrategy, limit, &atLimit);
-    if (outCount == 0 && atLimit) {
+    // The range ends at its limit, or earlier where the song's last event lies before the limit
+    // (a loop of the last bars goes round all the same).
+    if (outCount == 0 && (atLimit || limit != kNoMergeLimit)) {
         EndOfRange();
         TakePrelude();
     }
@@ -265,8 +267,8 @@ void CMidiOut::ContinueFrom(uint32_t tick) {
 
 bool CMidiOut::InPlay() const {
     if (!playStarted || !sync || !sync->IsOpen()) return false;
-    const uint32_t end = RangeEnd() != UINT32_MAX ? RangeEnd() : songEndTick;
-    return sync->GetPosition(0) < end || practice.loop;
+    const uint64_t end = limit != kNoMergeLimit ? limit : songEndTick;
+    return sync->GetPosition(0) < end;
 }
 
 void CMidiOut::RefreshPlay() {

@@ -165,6 +165,21 @@ TEST_F(PracticePlaybackTest, ALoopRepeatsItsBarsWithoutHangingNotesAndEndsWhereI
     EXPECT_TRUE(Sounding(got).empty());
 }
 
+TEST_F(PracticePlaybackTest, ALoopOfTheLastBarGoesRoundThoughTheSongEndsInsideIt) {
+    AddTrack({midi::MakeValueRecord(0, midi::kMetaEvent, kFastTempo), At(0, kNoteOn, 50),
+              At(kBar + 10, kNoteOn, 60), At(kBar + 100, kNoteOff, 60, 0)});
+    Attach();
+    out.SetPractice({kBar, 2 * kBar, true, 0, 0});
+    Play();
+    const auto passes = [&] {
+        const auto got = Messages();
+        return std::count(got.begin(), got.end(), Bytes{0x90, 60, 100});
+    };
+    ASSERT_TRUE(loop.RunUntil([&] { return passes() >= 3; }, 10s));
+    EXPECT_EQ(clock.IsRunning(), 1);
+    clock.Stop();
+}
+
 TEST_F(PracticePlaybackTest, ACountInClicksOneBarOnThePercussionChannelBeforeTheSong) {
     AddTrack({midi::MakeValueRecord(0, midi::kMetaEvent, kFastTempo), At(0, kNoteOn, 50),
               At(kBar + 100, kNoteOn, 60), At(kBar + 200, kNoteOff, 60, 0)});
