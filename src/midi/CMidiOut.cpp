@@ -286,8 +286,8 @@ void CMidiOut::SetPractice(const PracticeOptions& options) {
     RefreshPlay();
 }
 
-uint32_t CMidiOut::RangeEnd() const {
-    return practice.to > practice.from ? practice.to : UINT32_MAX;
+uint64_t CMidiOut::RangeEnd() const {
+    return practice.to > practice.from ? practice.to : kNoMergeLimit;
 }
 
 bool CMidiOut::LinkedToClock() const {

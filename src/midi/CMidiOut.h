@@ -143,7 +143,7 @@ class CMidiOut {
     void ApplyMutes();
     void DescribeSong();
     bool LinkedToClock() const;
-    uint32_t RangeEnd() const;
+    uint64_t RangeEnd() const;  // kNoMergeLimit: the song's end
     void EndOfRange();
     void ContinueFrom(uint32_t tick);
     void TakePrelude();
