@@ -23,6 +23,7 @@
 #include "app/CTabulonDoc.h"
 #include "app/CTabulonView.h"
 #include "framework/MessageBox.h"
+#include "framework/Profile.h"
 #include "midilib/LibraryOptions.h"
 #include "midilib/testing/TestOutputDevices.h"
 #include "settings/UserSettings.h"
@@ -85,7 +86,7 @@ inline std::string DemoSong(const std::string& name) {
 
 // A test output device.
 inline midilib::TestDeviceConfig Device(std::string description, bool failsToOpen = false,
-                                      std::shared_ptr<midilib::TestDeviceProbe> probe = nullptr) {
+                                        std::shared_ptr<midilib::TestDeviceProbe> probe = nullptr) {
     midilib::TestDeviceConfig spec;
     spec.description = std::move(description);
     spec.failsToOpen = failsToOpen;
@@ -110,6 +111,8 @@ class AppFixture : public ::testing::Test {
   protected:
     void SetUp() override {
         EnsureApplication();
+        // Every test starts from an empty profile, also when several run in one process.
+        UserProfile().clear();
         UserSettings = UserSettingsRecord{};
         midilib::SetTestOutputDevices(
             {Device("Port A", false, portProbe), Device("Test Synth", false, synthProbe)});

@@ -184,8 +184,11 @@ TEST_F(PlaybackCommandsTest, FrameStartsWithItsClockAtTenMillisecondsAndDefaultS
                                  ID_TOOLBAR_LOOP, ID_TOOLBAR_COUNT_IN};
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(CMenu::ItemId(actions[13 + i]), practice[i]) << i;
-    for (int i = 11; i < 18; ++i)
-        if (!actions[i]->isSeparator()) EXPECT_FALSE(actions[i]->icon().isNull()) << i;
+    for (int i = 11; i < 18; ++i) {
+        if (!actions[i]->isSeparator()) {
+            EXPECT_FALSE(actions[i]->icon().isNull()) << i;
+        }
+    }
 }
 
 TEST_F(PlaybackCommandsTest, TimerPeriodTenIsCheckedAtStart) {
