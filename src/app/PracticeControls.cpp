@@ -88,38 +88,35 @@ void PracticeControls::SetSpeedPercent(int percent) {
     view.sync->SetSpeed(clamped / 100.0);
 }
 
+void PracticeControls::ChooseSpeedPercent(int percent) {
+    SetSpeedPercent(percent);
+    SaveKept();
+}
+
 void PracticeControls::OnSlower() {
     // From a speed between the steps (set through the tempo dialog) to the step below it.
     const int percent = SpeedPercent();
-    const int below = (percent - 1) / kSpeedStepPercent * kSpeedStepPercent;
-    SetSpeedPercent(below);
-    SaveKept();
+    ChooseSpeedPercent((percent - 1) / kSpeedStepPercent * kSpeedStepPercent);
 }
 
 void PracticeControls::OnFaster() {
-    const int percent = SpeedPercent();
-    SetSpeedPercent((percent / kSpeedStepPercent + 1) * kSpeedStepPercent);
-    SaveKept();
+    ChooseSpeedPercent((SpeedPercent() / kSpeedStepPercent + 1) * kSpeedStepPercent);
 }
 
 void PracticeControls::OnSpeed50() {
-    SetSpeedPercent(50);
-    SaveKept();
+    ChooseSpeedPercent(50);
 }
 
 void PracticeControls::OnSpeed75() {
-    SetSpeedPercent(75);
-    SaveKept();
+    ChooseSpeedPercent(75);
 }
 
 void PracticeControls::OnSpeed100() {
-    SetSpeedPercent(100);
-    SaveKept();
+    ChooseSpeedPercent(100);
 }
 
 void PracticeControls::OnSpeed125() {
-    SetSpeedPercent(125);
-    SaveKept();
+    ChooseSpeedPercent(125);
 }
 
 void PracticeControls::OnSetLoopStart() {

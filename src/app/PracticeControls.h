@@ -83,6 +83,8 @@ class PracticeControls : public CCmdTarget {
     // Hands the loop and the count-in to the output; a play under way hears them at once.
     void ApplyPractice();
     void SaveKept() const;
+    // A speed the user chose: applied and kept for the next run.
+    void ChooseSpeedPercent(int percent);
 
     CTabulonView& view;
     Loop loop;
