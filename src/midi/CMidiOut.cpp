@@ -266,13 +266,24 @@ void CMidiOut::ContinueFrom(uint32_t tick) {
 }
 
 bool CMidiOut::InPlay() const {
+    return InPlay(practice.loop);
+}
+
+bool CMidiOut::InPlay(bool looping) const {
     if (!playStarted || !sync || !sync->IsOpen()) return false;
+    // A loop goes back by the jump queued at its end: until that is played the clock may stand
+    // on the end or just past it, and the play goes on all the same.
+    if (looping && !finished && limit != kNoMergeLimit && sync->IsRunning()) return true;
     const uint64_t end = limit != kNoMergeLimit ? limit : songEndTick;
     return sync->GetPosition(0) < end;
 }
 
 void CMidiOut::RefreshPlay() {
-    if (!InPlay()) return;
+    RefreshPlay(practice.loop);
+}
+
+void CMidiOut::RefreshPlay(bool looping) {
+    if (!InPlay(looping)) return;
     if (isOpen && LinkedToClock())
         ContinueFrom(RestartMidiOut(hMidiOut));
     else
@@ -281,9 +292,10 @@ void CMidiOut::RefreshPlay() {
 
 void CMidiOut::SetPractice(const PracticeOptions& options) {
     if (options == practice) return;
+    const bool looped = practice.loop;
     practice = options;
     loopStartIndexes.clear();
-    RefreshPlay();
+    RefreshPlay(looped);
 }
 
 uint64_t CMidiOut::RangeEnd() const {

@@ -165,6 +165,30 @@ TEST_F(PracticePlaybackTest, ALoopRepeatsItsBarsWithoutHangingNotesAndEndsWhereI
     EXPECT_TRUE(Sounding(got).empty());
 }
 
+TEST_F(PracticePlaybackTest, ALoopSwitchedOffOnItsEndBeforeTheJumpBackIsPlayedRunsOn) {
+    AddTrack({midi::MakeValueRecord(0, midi::kMetaEvent, kFastTempo), At(kBar + 10, kNoteOn, 60),
+              At(2 * kBar + 300, kNoteOff, 60, 0), At(2 * kBar + 400, kNoteOn, 70),
+              At(2 * kBar + 500, kNoteOff, 70, 0)});
+    Attach();
+    out.SetPractice({kBar, 2 * kBar, true, 0, 0});
+    Play();
+    const auto passes = [&] {
+        const auto got = Messages();
+        return std::count(got.begin(), got.end(), Bytes{0x90, 60, 100});
+    };
+    ASSERT_TRUE(loop.RunUntil([&] { return passes() >= 2; }, 10s));
+    // A busy device holds what the loop's end queued, the jump back among it, while the clock
+    // runs past the end.
+    probe->refuse = true;
+    ASSERT_TRUE(loop.RunUntil([&] { return clock.GetPosition(0) > 2 * kBar + 100; }, 10s));
+    out.SetPractice({kBar, 0, false, 0, 0});
+    probe->refuse = false;
+    ASSERT_TRUE(PlayToDone());
+    const std::vector<Bytes> got = Messages();
+    EXPECT_EQ(std::count(got.begin(), got.end(), Bytes{0x90, 70, 100}), 1);
+    EXPECT_TRUE(Sounding(got).empty());
+}
+
 TEST_F(PracticePlaybackTest, ALoopOfTheLastBarGoesRoundThoughTheSongEndsInsideIt) {
     AddTrack({midi::MakeValueRecord(0, midi::kMetaEvent, kFastTempo), At(0, kNoteOn, 50),
               At(kBar + 10, kNoteOn, 60), At(kBar + 100, kNoteOff, 60, 0)});
