@@ -44,20 +44,20 @@ struct Song {
 void BM_MergeFill(benchmark::State& state) {
     UserSettings = UserSettingsRecord{};
     Song song(static_cast<int>(state.range(0)));
-    const auto strategy = static_cast<MergeStrategy>(state.range(1));
-    std::vector<MidiEvent> out(kOutBufferEvents);
+    const auto strategy = static_cast<midi::MergeStrategy>(state.range(1));
+    std::vector<MidiEvent> out(midi::kOutBufferEvents);
     int64_t events = 0;
     for (auto _ : state) {
-        uint32_t n = MergeTracks(song.states, out.data(), song.lastTime, strategy);
+        uint32_t n = midi::MergeTracks(song.states, out.data(), song.lastTime, strategy);
         if (n == 0) {
             song.Rewind();
-            n = MergeTracks(song.states, out.data(), song.lastTime, strategy);
+            n = midi::MergeTracks(song.states, out.data(), song.lastTime, strategy);
         }
         benchmark::DoNotOptimize(out.data());
         events += n;
     }
     state.SetItemsProcessed(events);
-    state.SetLabel(strategy == MergeStrategy::Scan ? "scan" : "heap");
+    state.SetLabel(strategy == midi::MergeStrategy::Scan ? "scan" : "heap");
 }
 
 BENCHMARK(BM_MergeFill)

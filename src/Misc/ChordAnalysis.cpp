@@ -115,7 +115,7 @@ class Selection {
         record.event = e;
         record.trackIndex = static_cast<int32_t>(k);
         if (noteEvent && amount != 0 && TrackFlag(UserSettings.transposedTracks, position))
-            record.event.data1 = TransposeNote(e.data1, amount);
+            record.event.data1 = midi::TransposeNote(e.data1, amount);
         record.chord = sounding.Apply(record.event);
         monitoredEvents.push_back(record);
     }
@@ -151,7 +151,7 @@ class Walker {
         bool stop = false;
         while (!stop) {
             LoadWindow();
-            for (uint32_t step = 0; step < kMergeBlockEvents; ++step) {
+            for (uint32_t step = 0; step < midi::kMergeBlockEvents; ++step) {
                 std::size_t k = 0;
                 const Choice choice = ChooseTrack(k);
                 if (choice == Choice::EndWalk) stop = true;
@@ -206,13 +206,13 @@ class Walker {
     void TopUp(std::size_t i) {
         TrackPlayState& s = states[i];
         Window& w = windows[i];
-        const uint32_t wanted = kMergeBlockEvents - w.held;
+        const uint32_t wanted = midi::kMergeBlockEvents - w.held;
         uint32_t n = wanted;
         const std::vector<MidiEvent> block = s.track->GetEventBlock(s.trackIndex + w.held, n);
         if (n < wanted) finished[i] = true;
         if (n == 0) return;
         if (w.ring.empty())
-            w.ring.resize(std::min<std::size_t>(kMergeBlockEvents, s.track->GetCount()));
+            w.ring.resize(std::min<std::size_t>(midi::kMergeBlockEvents, s.track->GetCount()));
         for (uint32_t j = 0; j < n; ++j)
             w.ring[w.Slot(w.held + j)] = block[j];
         w.held += n;
@@ -225,7 +225,7 @@ class Walker {
         for (std::size_t i = 0; i < states.size(); ++i) {
             TrackPlayState& s = states[i];
             Window& w = windows[i];
-            if (w.held < kMergeBlockEvents && !finished[i]) TopUp(i);
+            if (w.held < midi::kMergeBlockEvents && !finished[i]) TopUp(i);
             s.blockCount = w.held;
             s.blockIndex = 0;
             nextTime[i] = w.held > 0 ? w.Next().time : kNoEvent;
@@ -253,7 +253,7 @@ class Walker {
                 return Choice::Track;
             }
             // A full window may be followed by more events: the next window reads on.
-            if (s.blockCount == kMergeBlockEvents) return Choice::EndWindow;
+            if (s.blockCount == midi::kMergeBlockEvents) return Choice::EndWindow;
             // The run's track has ended without closing its run; the other tracks go on.
             s.inSysex = 0;
             run.open = false;

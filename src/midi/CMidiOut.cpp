@@ -136,7 +136,7 @@ void CMidiOut::ApplyMutes() {
 }
 
 const MidiEvent* CMidiOut::FillBuffer() {
-    if (outBuffer.empty()) outBuffer.assign(kOutBufferEvents, MidiEvent{});
+    if (outBuffer.empty()) outBuffer.assign(midi::kOutBufferEvents, MidiEvent{});
     ApplyMutes();
     if (!prelude.empty()) {
         TakePrelude();
@@ -145,10 +145,11 @@ const MidiEvent* CMidiOut::FillBuffer() {
     outCount = 0;
     if (finished) return outBuffer.data();
     bool atLimit = false;
-    outCount = MergeTracks(states, outBuffer.data(), lastTime, mergeStrategy, limit, &atLimit);
+    outCount =
+        midi::MergeTracks(states, outBuffer.data(), lastTime, mergeStrategy, limit, &atLimit);
     // The range ends at its limit, or earlier where the song's last event lies before the limit
     // (a loop of the last bars goes round all the same).
-    if (outCount == 0 && (atLimit || limit != kNoMergeLimit)) {
+    if (outCount == 0 && (atLimit || limit != midi::kNoMergeLimit)) {
         EndOfRange();
         TakePrelude();
     }
@@ -237,7 +238,7 @@ CMidiOut::PlayStart CMidiOut::StartPlayback() {
     }
     // A play from inside the song starts with the song's tempo there (the speed applies on top).
     if (sync && start.tick > 0) sync->SetTempo(tempoMap.TempoAt(start.tick));
-    limit = start.tick < RangeEnd() ? RangeEnd() : kNoMergeLimit;
+    limit = start.tick < RangeEnd() ? RangeEnd() : midi::kNoMergeLimit;
     SendEvents();
     return start;
 }
@@ -261,7 +262,7 @@ void CMidiOut::ContinueFrom(uint32_t tick) {
     outCount = 0;
     finished = false;
     playStarted = true;
-    limit = tick < RangeEnd() ? RangeEnd() : kNoMergeLimit;
+    limit = tick < RangeEnd() ? RangeEnd() : midi::kNoMergeLimit;
     SendEvents();
 }
 
@@ -273,8 +274,8 @@ bool CMidiOut::InPlay(bool looping) const {
     if (!playStarted || !sync || !sync->IsOpen()) return false;
     // A loop goes back by the jump queued at its end: until that is played the clock may stand
     // on the end or just past it, and the play goes on all the same.
-    if (looping && !finished && limit != kNoMergeLimit && sync->IsRunning()) return true;
-    const uint64_t end = limit != kNoMergeLimit ? limit : songEndTick;
+    if (looping && !finished && limit != midi::kNoMergeLimit && sync->IsRunning()) return true;
+    const uint64_t end = limit != midi::kNoMergeLimit ? limit : songEndTick;
     return sync->GetPosition(0) < end;
 }
 
@@ -299,7 +300,7 @@ void CMidiOut::SetPractice(const PracticeOptions& options) {
 }
 
 uint64_t CMidiOut::RangeEnd() const {
-    return practice.to > practice.from ? practice.to : kNoMergeLimit;
+    return practice.to > practice.from ? practice.to : midi::kNoMergeLimit;
 }
 
 bool CMidiOut::LinkedToClock() const {

@@ -133,7 +133,7 @@ class CMidiOut {
     MessageWindow* GetWindow() const { return window.get(); }
 
     // How fills pick the next track; the results are the same.
-    void SetMergeStrategy(MergeStrategy strategy) { mergeStrategy = strategy; }
+    void SetMergeStrategy(midi::MergeStrategy strategy) { mergeStrategy = strategy; }
 
     static inline uint32_t eventsSentTime = 0;
     static inline int32_t eventsSentCount = 0;
@@ -163,14 +163,14 @@ class CMidiOut {
     std::vector<MidiEvent> outBuffer;
     uint32_t outCount = 0;
     uint32_t sendIndex = 0;
-    MergeStrategy mergeStrategy = MergeStrategy::Heap;
+    midi::MergeStrategy mergeStrategy = midi::MergeStrategy::Heap;
     std::unique_ptr<MessageWindow> window;
 
     PracticeOptions practice;
     uint32_t linkedSync = 0;  // the clock handle the device was opened with
     bool playStarted = false;
     bool finished = false;                   // the play's range has been merged to its end
-    uint64_t limit = kNoMergeLimit;          // the merge stops here (the range's end)
+    uint64_t limit = midi::kNoMergeLimit;    // the merge stops here (the range's end)
     std::vector<MidiEvent> prelude;          // events to send before the merge goes on
     std::vector<uint32_t> loopStartIndexes;  // the merge positions at the loop's start, once found
     std::vector<MidiEvent> loopStartChase;

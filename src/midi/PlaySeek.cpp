@@ -115,9 +115,9 @@ void AppendChannelResets(std::vector<MidiEvent>& out) {
 void AppendReleaseSentNotes(std::vector<TrackPlayState>& states, std::vector<MidiEvent>& out) {
     for (TrackPlayState& s : states) {
         for (size_t slot = 0; slot < s.sentNotes.size(); ++slot) {
-            if (s.sentNotes[slot] == kNoNote) continue;
+            if (s.sentNotes[slot] == midi::kNoNote) continue;
             out.push_back({0, uint8_t(midi::kNoteOff | (slot / 128)), s.sentNotes[slot], 0, 0});
-            s.sentNotes[slot] = kNoNote;
+            s.sentNotes[slot] = midi::kNoNote;
         }
     }
 }

@@ -6,9 +6,18 @@
 #include "midi/MidiMessages.h"
 #include "settings/UserSettings.h"
 
-namespace {
+void TrackPlayState::Rewind() {
+    block = {};
+    blockCount = midi::kMergeBlockEvents;
+    blockIndex = 0;
+    trackIndex = 0;
+    inSysex = 0;
+    sentNotes.clear();
+}
 
-using midi::IsNoteOff;
+namespace midi {
+
+namespace {
 
 constexpr size_t kNoteSlots = 16 * 128;
 
@@ -51,7 +60,7 @@ void ReleaseBlocks(std::vector<TrackPlayState>& states) {
 // Note numbers: a note-on takes the current transposition and is remembered; its note-off goes
 // out with the remembered number, so that a change of the settings never leaves a note hanging.
 void Transpose(TrackPlayState& s, size_t position, MidiEvent& e) {
-    if (!midi::IsNoteMessage(e)) return;
+    if (!IsNoteMessage(e)) return;
     const int32_t amount = UserSettings.transposeAmount;
     const bool transposed =
         amount != 0 && TrackFlag(UserSettings.transposedTracks, static_cast<int64_t>(position));
@@ -59,7 +68,7 @@ void Transpose(TrackPlayState& s, size_t position, MidiEvent& e) {
         if (transposed) e.data1 = TransposeNote(e.data1, amount);
         return;
     }
-    const size_t slot = size_t{midi::ChannelOf(e.status)} * 128 + e.data1;
+    const size_t slot = size_t{ChannelOf(e.status)} * 128 + e.data1;
     if (IsNoteOff(e)) {
         if (!s.sentNotes.empty() && s.sentNotes[slot] != kNoNote) {
             e.data1 = s.sentNotes[slot];
@@ -79,15 +88,15 @@ void Consume(std::vector<TrackPlayState>& states, size_t j, MidiEvent* out, uint
              Run& run) {
     TrackPlayState& s = states[j];
     MidiEvent e = s.block[s.blockIndex++];
-    const bool keep = !s.track->IsMuted() || IsNoteOff(e) || midi::IsTempoRecord(e);
+    const bool keep = !s.track->IsMuted() || IsNoteOff(e) || IsTempoRecord(e);
     if (keep) {
         Transpose(s, j, e);
         out[kept++] = e;
     }
-    if (midi::OpensSysexRun(e)) {
+    if (OpensSysexRun(e)) {
         s.inSysex = 1;
         run = {true, j};
-    } else if (midi::ClosesSysexRun(e)) {
+    } else if (ClosesSysexRun(e)) {
         s.inSysex = 0;
         run.open = false;
     }
@@ -186,15 +195,6 @@ void ToDeltas(MidiEvent* out, uint32_t n, uint32_t& lastTime) {
 
 }  // namespace
 
-void TrackPlayState::Rewind() {
-    block = {};
-    blockCount = kMergeBlockEvents;
-    blockIndex = 0;
-    trackIndex = 0;
-    inSysex = 0;
-    sentNotes.clear();
-}
-
 uint8_t TransposeNote(uint8_t note, int32_t amount) {
     int64_t n = int64_t{note} + amount;
     if (n < 0) n += ((-n + 11) / 12) * 12;
@@ -220,3 +220,5 @@ uint32_t MergeTracks(std::vector<TrackPlayState>& states, MidiEvent* out, uint32
         if (consumed == 0) return 0;
     }
 }
+
+}  // namespace midi

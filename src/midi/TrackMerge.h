@@ -36,19 +36,24 @@
 
 class CMidiTrack;
 
+namespace midi {
+
 constexpr uint32_t kOutBufferEvents = 512;
 constexpr uint32_t kMergeBlockEvents = 512;
+constexpr uint8_t kNoNote = 0xFF;
+
+}  // namespace midi
 
 struct TrackPlayState {
     CMidiTrack* track = nullptr;
     // The block of the current fill (absolute times); empty when the track gave none.
     std::vector<MidiEvent> block;
-    uint32_t blockCount = kMergeBlockEvents;
+    uint32_t blockCount = midi::kMergeBlockEvents;
     uint32_t blockIndex = 0;
     uint32_t trackIndex = 0;
     int inSysex = 0;
     // Note number each sounding note-on was sent with, per channel * 128 + original note
-    // (kNoNote: none); sized on first use.
+    // (midi::kNoNote: none); sized on first use.
     std::vector<uint8_t> sentNotes;
 
     // Back to the start of the track, as at the start of a play: the next fill or analysis
@@ -57,7 +62,7 @@ struct TrackPlayState {
     void Rewind();
 };
 
-constexpr uint8_t kNoNote = 0xFF;
+namespace midi {
 
 enum class MergeStrategy { Scan, Heap };
 
@@ -71,3 +76,5 @@ uint32_t MergeTracks(std::vector<TrackPlayState>& states, MidiEvent* out, uint32
 
 // `note` + `amount`, moved by octaves into 0..127.
 uint8_t TransposeNote(uint8_t note, int32_t amount);
+
+}  // namespace midi

@@ -271,7 +271,7 @@ TEST_F(ChordAnalysis, TheFillAfterAPassStartsAtTheFirstEventAsAPlayDoes) {
     UserSettings.transposeAmount = 2;
     // A note-off first, then a note-on that the first fill sends (transposed) as its last event.
     std::vector<MidiEvent> song = {Off(5, 64)};
-    for (uint32_t i = 1; i + 1 < kOutBufferEvents; ++i)
+    for (uint32_t i = 1; i + 1 < midi::kOutBufferEvents; ++i)
         song.push_back(At(10, 0xB0, 7, 100));
     song.push_back(On(600, 64));
     song.push_back(Off(700, 64));
@@ -282,7 +282,7 @@ TEST_F(ChordAnalysis, TheFillAfterAPassStartsAtTheFirstEventAsAPlayDoes) {
     out.AnalyzeChords();
     out.FillBuffer();
     const std::vector<MidiEvent> next = miditest::Buffer(out);
-    ASSERT_EQ(next.size(), kOutBufferEvents);
+    ASSERT_EQ(next.size(), midi::kOutBufferEvents);
     EXPECT_EQ(next.front(), Off(5, 64)) << "from the first event, timed from 0, and the note-on "
                                            "of the interrupted fill is forgotten";
     EXPECT_EQ(next.back().data1, 66);
@@ -333,9 +333,9 @@ TEST(TrackBlockReads, ReadsBehindTheLastBlockGiveTheSummedTimes) {
     events.resize(events.size() + kTrackGrowth);
     track.SetEventStorage(std::move(events), 3000);
     for (uint32_t start : {1000u, 1400u, 990u, 2500u, 1800u, 1801u, 10u, 2999u, 5u}) {
-        uint32_t n = kMergeBlockEvents;
+        uint32_t n = midi::kMergeBlockEvents;
         const std::vector<MidiEvent> block = track.GetEventBlock(start, n);
-        ASSERT_EQ(n, std::min(kMergeBlockEvents, 3000 - start));
+        ASSERT_EQ(n, std::min(midi::kMergeBlockEvents, 3000 - start));
         EXPECT_EQ(block.front().time, sums[start]) << start;
         EXPECT_EQ(block.back().time, sums[start + n - 1]) << start;
     }
@@ -371,7 +371,7 @@ TEST_F(ChordAnalysis, RunStartingAtATracksFirstEventHoldsTheWalk) {
 
 TEST_F(ChordAnalysis, RunStartingAtAWindowBoundaryHoldsTheWalk) {
     std::vector<MidiEvent> first;
-    for (uint32_t i = 0; i < kMergeBlockEvents; ++i)
+    for (uint32_t i = 0; i < midi::kMergeBlockEvents; ++i)
         first.push_back(At(i, 0xB0, 7, 100));
     first.insert(first.end(), {SysexByte(1000, 0xF0), On(1030, 60), SysexByte(1040, 0xF7)});
     AddTrack(first);

@@ -14,7 +14,7 @@ using namespace miditest;
 
 namespace {
 
-class TrackMergeTest : public ::testing::TestWithParam<MergeStrategy> {
+class TrackMergeTest : public ::testing::TestWithParam<midi::MergeStrategy> {
   protected:
     void SetUp() override {
         UserSettings = UserSettingsRecord{};
@@ -82,10 +82,10 @@ TEST_P(TrackMergeTest, TransposesNotesOfFlaggedTracksByOctaveWrapping) {
     EXPECT_EQ(buffer[2].data1, 2);    // control change
     EXPECT_EQ(buffer[3].data1, 2);    // polyphonic key pressure
     EXPECT_EQ(buffer[4].data1, 2);    // track not flagged
-    EXPECT_EQ(TransposeNote(125, 7), 120);
-    EXPECT_EQ(TransposeNote(2, -5), 9);
-    EXPECT_EQ(TransposeNote(0, -25), 11);
-    EXPECT_EQ(TransposeNote(127, 13), 116);
+    EXPECT_EQ(midi::TransposeNote(125, 7), 120);
+    EXPECT_EQ(midi::TransposeNote(2, -5), 9);
+    EXPECT_EQ(midi::TransposeNote(0, -25), 11);
+    EXPECT_EQ(midi::TransposeNote(127, 13), 116);
 }
 
 TEST_P(TrackMergeTest, SysexRunHoldsOtherTracksAndCostsNoLagAfterwards) {
@@ -236,7 +236,7 @@ TEST(TrackMergeStrategies, GiveIdenticalStreams) {
     std::vector<MidiEvent> streams[2];
     for (int strategy = 0; strategy < 2; ++strategy) {
         CMidiOut out;
-        out.SetMergeStrategy(strategy ? MergeStrategy::Heap : MergeStrategy::Scan);
+        out.SetMergeStrategy(strategy ? midi::MergeStrategy::Heap : midi::MergeStrategy::Scan);
         for (CMidiTrack& track : tracks)
             out.AddTrack(&track);
         for (out.FillBuffer(); out.GetOutCount() > 0; out.FillBuffer())
@@ -248,9 +248,9 @@ TEST(TrackMergeStrategies, GiveIdenticalStreams) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothStrategies, TrackMergeTest,
-                         ::testing::Values(MergeStrategy::Scan, MergeStrategy::Heap),
+                         ::testing::Values(midi::MergeStrategy::Scan, midi::MergeStrategy::Heap),
                          [](const auto& info) {
-                             return info.param == MergeStrategy::Scan ? "Scan" : "Heap";
+                             return info.param == midi::MergeStrategy::Scan ? "Scan" : "Heap";
                          });
 
 }  // namespace
