@@ -73,18 +73,54 @@ TEST_F(CMidiSMFTest, ReadsBackWhatWasWrittenAndLogsEveryTrack) {
     EXPECT_EQ(ReadFile(logPath), "Track 0 (Lead), 3 events\nTrack 1 (no name), 1 events\n");
 }
 
-TEST_F(CMidiSMFTest, ReadingGrowsTheStorageByTheEventsReadSoFar) {
-    WriteFile({Repeated(8192, 1), Repeated(20000, 2), {}}, {nullptr, nullptr, nullptr});
+TEST_F(CMidiSMFTest, LongTracksReadBackWholeAndStayEditable) {
+    // 8192 events fill a track's first storage block exactly, 8193 spill one event past it,
+    // 20000 span several of the reader's chunks; every event has its own time and bytes.
+    const std::vector<uint32_t> sizes = {8192, 8193, 20000};
+    std::vector<std::vector<MidiEvent>> songs;
+    for (const uint32_t size : sizes) {
+        songs.emplace_back();
+        for (uint32_t i = 0; i < size; ++i)
+            songs.back().push_back(At(i * 3, kNoteOn, i % 128, static_cast<uint8_t>(1 + i % 127)));
+    }
+    songs.emplace_back();  // an empty track
+    WriteFile(songs, {nullptr, nullptr, nullptr, nullptr});
     Load();
-    ASSERT_EQ(tracks.size(), 3u);
+    ASSERT_EQ(tracks.size(), 4u);
     ASSERT_EQ(file.ReadAllTracks(), 1);
-    EXPECT_EQ(tracks[0].GetCount(), 8192u);
-    EXPECT_EQ(tracks[0].GetCapacity(), 16384u);
-    EXPECT_EQ(tracks[1].GetCount(), 20000u);
-    EXPECT_EQ(tracks[1].GetCapacity(), 32768u);
-    EXPECT_EQ(tracks[1].GetAbsoluteTime(19999), 2u);
-    EXPECT_EQ(file.ReadTrack(&tracks[2]), 0);  // an empty track reads as 0 events
-    EXPECT_EQ(tracks[2].GetCount(), 0u);
+    for (size_t t = 0; t < sizes.size(); ++t) {
+        SCOPED_TRACE(sizes[t]);
+        CMidiTrack& track = tracks[t];
+        ASSERT_EQ(track.GetCount(), sizes[t]);
+        uint32_t n = sizes[t];
+        const std::vector<MidiEvent> block = track.ReadBlock(0, n);
+        ASSERT_EQ(n, sizes[t]);
+        uint32_t wrong = 0;
+        for (uint32_t i = 0; i < n; ++i)
+            if (!(block[i] == songs[t][i])) ++wrong;
+        EXPECT_EQ(wrong, 0u);
+
+        // The room the reader left after the events holds no stray data.
+        const std::vector<MidiEvent>& storage = track.GetEventStorage();
+        ASSERT_GE(storage.size(), n);
+        uint32_t stray = 0;
+        for (size_t i = n; i < storage.size(); ++i)
+            if (!(storage[i] == MidiEvent{})) ++stray;
+        EXPECT_EQ(stray, 0u);
+
+        // An event appended after reading goes last and every event read stays in place.
+        ASSERT_TRUE(track.InsertEvent(At(5, 0x80, 1, 0), -1));
+        EXPECT_EQ(track.GetCount(), n + 1);
+        EXPECT_EQ(track.GetAbsoluteTime(n - 1), songs[t].back().time);
+        EXPECT_EQ(track.GetAbsoluteTime(n), songs[t].back().time + 5);
+    }
+    EXPECT_EQ(file.ReadTrack(&tracks[3]), 0);  // an empty track reads as 0 events
+    EXPECT_EQ(tracks[3].GetCount(), 0u);
+
+    // Reading again replaces what the edits left.
+    ASSERT_EQ(file.ReadAllTracks(), 1);
+    for (size_t t = 0; t < sizes.size(); ++t)
+        EXPECT_EQ(tracks[t].GetCount(), sizes[t]);
 }
 
 TEST_F(CMidiSMFTest, FileResolutionGoesToTheClockOfTheFirstTracksOutput) {
