@@ -10,20 +10,20 @@ SmfHandleTable& SmfHandleTable::Instance() {
 }
 
 uint32_t SmfHandleTable::Add(std::unique_ptr<SmfOpenFile> file) {
-    std::lock_guard lock(mutex);
-    while (nextHandle <= MIDIERR_MAXERR || files.count(nextHandle))
-        ++nextHandle;
-    const uint32_t handle = nextHandle++;
-    files.emplace(handle, std::move(file));
+    std::lock_guard lock(mutex_);
+    while (nextHandle_ <= MIDIERR_MAXERR || files_.count(nextHandle_))
+        ++nextHandle_;
+    const uint32_t handle = nextHandle_++;
+    files_.emplace(handle, std::move(file));
     return handle;
 }
 
 std::unique_ptr<SmfOpenFile> SmfHandleTable::Remove(uint32_t handle) {
-    std::lock_guard lock(mutex);
-    const auto found = files.find(handle);
-    if (found == files.end()) return nullptr;
+    std::lock_guard lock(mutex_);
+    const auto found = files_.find(handle);
+    if (found == files_.end()) return nullptr;
     std::unique_ptr<SmfOpenFile> file = std::move(found->second);
-    files.erase(found);
+    files_.erase(found);
     return file;
 }
 

@@ -25,15 +25,15 @@ class SmfHandleTable {
     // Runs `action(SmfOpenFile*)` under the lock; the pointer is null for an unknown handle.
     template <class Action>
     auto With(uint32_t handle, Action action) {
-        std::lock_guard lock(mutex);
-        const auto found = files.find(handle);
-        return action(found == files.end() ? nullptr : found->second.get());
+        std::lock_guard lock(mutex_);
+        const auto found = files_.find(handle);
+        return action(found == files_.end() ? nullptr : found->second.get());
     }
 
   private:
-    std::mutex mutex;
-    std::map<uint32_t, std::unique_ptr<SmfOpenFile>> files;
-    uint32_t nextHandle = 0x1000;
+    std::mutex mutex_;
+    std::map<uint32_t, std::unique_ptr<SmfOpenFile>> files_;
+    uint32_t nextHandle_ = 0x1000;
 };
 
 }  // namespace midilib

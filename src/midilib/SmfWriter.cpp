@@ -39,17 +39,17 @@ void PutU16BE(std::vector<uint8_t>& out, uint16_t value) {
 // Encodes one track's events in order, carrying the state between them.
 class TrackEncoder {
   public:
-    explicit TrackEncoder(std::vector<uint8_t>& out) : out(out) {}
+    explicit TrackEncoder(std::vector<uint8_t>& out) : out_(out) {}
 
-    void Skip(uint32_t delta) { pending += delta; }
+    void Skip(uint32_t delta) { pending_ += delta; }
 
     void Channel(const MidiEvent& e) {
         ClosePacket();
         PutDelta(e.time);
-        if (e.status != runningStatus) out.push_back(e.status);
-        runningStatus = e.status;
-        out.push_back(e.data1 & 0x7F);
-        if (ChannelMessageLength(e.status) == 3) out.push_back(e.data2 & 0x7F);
+        if (e.status != runningStatus_) out_.push_back(e.status);
+        runningStatus_ = e.status;
+        out_.push_back(e.data1 & 0x7F);
+        if (ChannelMessageLength(e.status) == 3) out_.push_back(e.data2 & 0x7F);
     }
 
     void Tempo(const MidiEvent& e) {
@@ -62,26 +62,26 @@ class TrackEncoder {
     void Meta(uint32_t delta, uint8_t type, std::span<const uint8_t> data) {
         ClosePacket();
         PutDelta(delta);
-        out.push_back(midi::kMetaEvent);
-        out.push_back(type);
-        PutVarLen(out, uint32_t(data.size()));
-        out.insert(out.end(), data.begin(), data.end());
-        runningStatus = 0;
+        out_.push_back(midi::kMetaEvent);
+        out_.push_back(type);
+        PutVarLen(out_, uint32_t(data.size()));
+        out_.insert(out_.end(), data.begin(), data.end());
+        runningStatus_ = 0;
     }
 
     void PacketByte(const MidiEvent& e) {
         const bool escape = e.status == kEscapeStatus;
         const bool opensMessage = !escape && e.data1 == midi::kSysexBegin;
-        if (!packetOpen || packetIsEscape != escape || e.time != 0 || opensMessage) {
+        if (!packetOpen_ || packetIsEscape_ != escape || e.time != 0 || opensMessage) {
             ClosePacket();
-            packetOpen = true;
-            packetIsEscape = escape;
-            packetKind = opensMessage ? midi::kSysexBegin : midi::kSysexEnd;
-            packetDelta = e.time;
-            packet.clear();
-            if (!opensMessage) packet.push_back(e.data1);
+            packetOpen_ = true;
+            packetIsEscape_ = escape;
+            packetKind_ = opensMessage ? midi::kSysexBegin : midi::kSysexEnd;
+            packetDelta_ = e.time;
+            packet_.clear();
+            if (!opensMessage) packet_.push_back(e.data1);
         } else {
-            packet.push_back(e.data1);
+            packet_.push_back(e.data1);
         }
         if (e.data2 == 1 || (!escape && e.data1 == midi::kSysexEnd && !opensMessage)) ClosePacket();
     }
@@ -94,45 +94,45 @@ class TrackEncoder {
 
   private:
     void ClosePacket() {
-        if (!packetOpen) return;
-        packetOpen = false;
-        PutDelta(packetDelta);
-        out.push_back(packetKind);
-        PutVarLen(out, uint32_t(packet.size()));
-        out.insert(out.end(), packet.begin(), packet.end());
-        runningStatus = 0;
+        if (!packetOpen_) return;
+        packetOpen_ = false;
+        PutDelta(packetDelta_);
+        out_.push_back(packetKind_);
+        PutVarLen(out_, uint32_t(packet_.size()));
+        out_.insert(out_.end(), packet_.begin(), packet_.end());
+        runningStatus_ = 0;
     }
 
     void PutDelta(uint32_t delta) {
-        uint64_t total = pending + delta;
-        pending = 0;
+        uint64_t total = pending_ + delta;
+        pending_ = 0;
         while (total > kMaxDelta) {
-            PutVarLen(out, kMaxDelta);
-            out.push_back(midi::kMetaEvent);
-            out.push_back(kFillerMeta);
-            out.push_back(0);
-            runningStatus = 0;
+            PutVarLen(out_, kMaxDelta);
+            out_.push_back(midi::kMetaEvent);
+            out_.push_back(kFillerMeta);
+            out_.push_back(0);
+            runningStatus_ = 0;
             total -= kMaxDelta;
         }
-        PutVarLen(out, uint32_t(total));
+        PutVarLen(out_, uint32_t(total));
     }
 
-    std::vector<uint8_t>& out;
-    uint64_t pending = 0;
-    uint8_t runningStatus = 0;
-    bool packetOpen = false;
-    bool packetIsEscape = false;
-    uint8_t packetKind = midi::kSysexBegin;
-    uint32_t packetDelta = 0;
-    std::vector<uint8_t> packet;
+    std::vector<uint8_t>& out_;
+    uint64_t pending_ = 0;
+    uint8_t runningStatus_ = 0;
+    bool packetOpen_ = false;
+    bool packetIsEscape_ = false;
+    uint8_t packetKind_ = midi::kSysexBegin;
+    uint32_t packetDelta_ = 0;
+    std::vector<uint8_t> packet_;
 };
 
 }  // namespace
 
 SmfWriter::Track* SmfWriter::TrackAt(uint32_t track) {
     if (track >= kMaxTracks) return nullptr;
-    if (track >= tracks.size()) tracks.resize(size_t{track} + 1);
-    return &tracks[track];
+    if (track >= tracks_.size()) tracks_.resize(size_t{track} + 1);
+    return &tracks_[track];
 }
 
 uint32_t SmfWriter::AppendEvents(uint32_t track, std::span<const MidiEvent> events) {
@@ -181,7 +181,7 @@ void SmfWriter::EncodeTrack(const Track& track, std::vector<uint8_t>& out) {
 }
 
 std::vector<uint8_t> SmfWriter::Encode(uint16_t format, uint16_t ticksPerBeat) const {
-    const size_t trackCount = tracks.empty() ? 1 : tracks.size();
+    const size_t trackCount = tracks_.empty() ? 1 : tracks_.size();
     if (trackCount > 1) format = format == 2 ? 2 : 1;
     if (format > 2) format = 1;
     std::vector<uint8_t> out;
@@ -195,7 +195,7 @@ std::vector<uint8_t> SmfWriter::Encode(uint16_t format, uint16_t ticksPerBeat) c
         PutTag(out, "MTrk");
         PutU32BE(out, 0);  // the length, filled in below
         const size_t body = out.size();
-        EncodeTrack(tracks.empty() ? kEmpty : tracks[t], out);
+        EncodeTrack(tracks_.empty() ? kEmpty : tracks_[t], out);
         const uint32_t length = uint32_t(out.size() - body);
         for (int i = 0; i < 4; ++i)
             out[body - 4 + i] = uint8_t(length >> (24 - 8 * i));

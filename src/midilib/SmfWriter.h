@@ -36,7 +36,7 @@ class SmfWriter {
     // own) or the length cannot be written.
     bool AppendMeta(uint32_t track, uint8_t type, std::span<const uint8_t> data);
 
-    size_t TrackCount() const { return tracks.size(); }
+    size_t TrackCount() const { return tracks_.size(); }
     // The whole file: header (format 1 for several tracks unless 2 is asked for, else `format`)
     // and the track chunks.
     std::vector<uint8_t> Encode(uint16_t format, uint16_t ticksPerBeat) const;
@@ -54,7 +54,7 @@ class SmfWriter {
     Track* TrackAt(uint32_t track);
     static void EncodeTrack(const Track& track, std::vector<uint8_t>& out);
 
-    std::vector<Track> tracks;
+    std::vector<Track> tracks_;
 };
 
 }  // namespace midilib
