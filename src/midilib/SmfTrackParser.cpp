@@ -58,8 +58,9 @@ SmfTrackData SmfTrackParser::Parse() {
     const size_t most = cursor.Remaining() + (fixedTempo != 0 ? 1 : 0);
     track.events.reserve(most < recordLimit ? most : recordLimit);
     if (fixedTempo != 0 && trackNumber == 0) Emit(MakeTempoEvent(0, fixedTempo), cursor.Position());
-    while (ParseEvent() && !cut) {
-    }
+    do {
+        DecodePlainChannelMessages();
+    } while (ParseEvent() && !cut);
     if (sysexOpen) DropOpenSysex("is not closed by 0xF7; dropped");
 
     const std::string_view name = NameOf(file, track);
@@ -71,6 +72,58 @@ SmfTrackData SmfTrackParser::Parse() {
     }
     if (firstFinding) problems.push_back(Word(*firstFinding, name));
     return std::move(track);
+}
+
+void SmfTrackParser::DecodePlainChannelMessages() {
+    // The bulk of a track: channel messages with sound data bytes, in or out of running status,
+    // decoded straight from the bytes. Anything else (and the last few bytes of the chunk, where
+    // an event may be cut off) is left to ParseEvent, which words what is wrong; so is a message
+    // that would close an open system-exclusive message or pass the record limit.
+    if (sysexOpen) return;
+    constexpr size_t kLongestMessage = ByteCursor::kMaxVarLenBytes + 3;
+    const uint8_t* const bytes = file.data();
+    const size_t end = cursor.End();
+    const size_t limit =
+        recordLimit < track.events.capacity() ? recordLimit : track.events.capacity();
+    size_t position = cursor.Position();
+    uint8_t status = runningStatus;
+    uint64_t now = time;
+    uint64_t last = lastRecordTime;
+    size_t count = track.events.size();
+    while (end - position >= kLongestMessage && count < limit) {
+        size_t p = position;
+        uint32_t delta = bytes[p] & 0x7Fu;
+        if (bytes[p++] & 0x80) {
+            int more = 1;
+            for (; more < ByteCursor::kMaxVarLenBytes && (bytes[p] & 0x80); ++more)
+                delta = delta << 7 | (bytes[p++] & 0x7Fu);
+            if (more == ByteCursor::kMaxVarLenBytes) break;  // too long: ParseEvent says so
+            delta = delta << 7 | bytes[p++];
+        }
+        const uint64_t at = now + delta;
+        if (at > std::numeric_limits<uint32_t>::max()) break;
+        uint8_t first = bytes[p];
+        uint8_t messageStatus = status;
+        if (first >= 0x80) {
+            if (first >= 0xF0) break;
+            messageStatus = first;
+            first = bytes[++p];
+        } else if (status == 0) {
+            break;
+        }
+        const bool twoDataBytes = ChannelMessageLength(messageStatus) == 3;
+        const uint8_t second = twoDataBytes ? bytes[p + 1] : 0;
+        if (((first | second) & 0x80) != 0) break;
+        track.events.push_back(MidiEvent{uint32_t(at - last), messageStatus, first, second, 0});
+        status = messageStatus;
+        ++count;
+        now = last = at;
+        position = p + (twoDataBytes ? 2 : 1);
+    }
+    cursor.Skip(position - cursor.Position());
+    runningStatus = status;
+    time = now;
+    lastRecordTime = last;
 }
 
 bool SmfTrackParser::ParseEvent() {

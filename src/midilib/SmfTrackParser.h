@@ -66,6 +66,8 @@ class SmfTrackParser {
     };
     static constexpr size_t kNoByte = static_cast<size_t>(-1);
 
+    // Decodes the run of plain channel messages at the cursor (the common case, fast).
+    void DecodePlainChannelMessages();
     bool ParseEvent();  // false when the track ends
     bool ParseChannelMessage(uint8_t status, size_t at);
     bool ParseMeta(size_t at);

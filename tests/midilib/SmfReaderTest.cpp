@@ -372,3 +372,125 @@ TEST(SmfReasons, NameTheTrackAsTheWindowDoesAndTheByteWhereTheEventStarts) {
               "track 65,535 (" + std::string(40, 'n') + "...)");
     EXPECT_EQ(midilib::TrackLabel(2, ""), "track 3");
 }
+
+namespace {
+
+// A long track of every kind of event, in or out of running status, with deltas of one to four
+// bytes, made together with the records it must give. Most of a chunk is decoded in bulk, the
+// rest (its last bytes, everything that is not a plain channel message) event by event: both
+// ways must agree wherever an event lies.
+struct MixedTrack {
+    Bytes body;
+    std::vector<MidiEvent> records;
+    std::vector<size_t> recordEnds;  // the body's length after each record's event
+};
+
+MixedTrack MakeMixedTrack(uint32_t seed, int events) {
+    MixedTrack track;
+    uint32_t state = seed;
+    const auto random = [&state](uint32_t below) {
+        state = state * 1664525u + 1013904223u;
+        return (state >> 8) % below;
+    };
+    const auto appendVarLen = [&track](uint32_t value) {
+        Bytes bytes{uint8_t(value & 0x7F)};
+        while (value >>= 7)
+            bytes.insert(bytes.begin(), uint8_t(0x80 | (value & 0x7F)));
+        Append(track.body, bytes);
+    };
+    uint8_t runningStatus = 0;
+    uint32_t pending = 0;  // time since the last record
+    for (int i = 0; i < events; ++i) {
+        const uint32_t deltas[] = {0, random(128), random(16384), 2097152 + random(1000)};
+        const uint32_t delta = deltas[random(50) == 0 ? 3 : random(3)];
+        appendVarLen(delta);
+        pending += delta;
+        const uint32_t kind = random(20);
+        if (kind == 0) {  // a text meta event: no record, its time goes to the next one
+            Append(track.body, {0xFF, 0x01, 0x02, 'h', 'i'});
+        } else if (kind == 1) {
+            const uint32_t tempo = 1 + random(0x7FFFFF);
+            Append(track.body,
+                   {0xFF, 0x51, 0x03, uint8_t(tempo >> 16), uint8_t(tempo >> 8), uint8_t(tempo)});
+            track.records.push_back(midilib::MakeTempoEvent(pending, tempo));
+            pending = 0;
+        } else if (kind == 2) {
+            const uint8_t data = uint8_t(random(128));
+            Append(track.body, {0xF0, 0x02, data, 0xF7});
+            track.records.push_back({pending, midilib::kSysexStatus, 0xF0, 0, 0});
+            track.records.push_back({0, midilib::kSysexStatus, data, 0, 0});
+            track.records.push_back({0, midilib::kSysexStatus, 0xF7, 1, 0});
+            pending = 0;
+        } else {
+            const uint8_t status = random(2) == 0 && runningStatus != 0
+                                       ? runningStatus
+                                       : uint8_t(0x80 + 0x10 * random(7) + random(16));
+            if (status != runningStatus) track.body.push_back(status);
+            runningStatus = status;
+            const uint8_t first = uint8_t(random(128));
+            const uint8_t second =
+                midi::ChannelMessageLength(status) == 3 ? uint8_t(random(128)) : 0;
+            track.body.push_back(first);
+            if (midi::ChannelMessageLength(status) == 3) track.body.push_back(second);
+            track.records.push_back({pending, status, first, second, 0});
+            pending = 0;
+        }
+        if (pending == 0) track.recordEnds.resize(track.records.size(), track.body.size());
+    }
+    Append(track.body, kEndOfTrack);
+    return track;
+}
+
+}  // namespace
+
+TEST(SmfLongTracks, DecodeEveryKindOfEventTheSameWhereverItLies) {
+    for (const uint32_t seed : {1u, 2u, 3u}) {
+        const MixedTrack track = MakeMixedTrack(seed, 3000);
+        const SmfContent content = Parsed(SingleTrackFile(track.body));
+        EXPECT_EQ(content.problem, "");
+        EXPECT_EQ(content.tracks[0].events, track.records) << "seed " << seed;
+    }
+    // Each track of a file ends where its own chunk does, also in the middle of a run.
+    const MixedTrack first = MakeMixedTrack(4, 500);
+    const MixedTrack second = MakeMixedTrack(5, 500);
+    Bytes file = Header(1, 2, 96);
+    Append(file, Track(first.body));
+    Append(file, Track(second.body));
+    const SmfContent content = Parsed(file);
+    ASSERT_EQ(content.tracks.size(), 2u);
+    EXPECT_EQ(content.tracks[0].events, first.records);
+    EXPECT_EQ(content.tracks[1].events, second.records);
+}
+
+TEST(SmfLongTracks, AFaultInTheMiddleOfARunKeepsWhatCameBeforeIt) {
+    const MixedTrack track = MakeMixedTrack(6, 2000);
+    // Cut after the channel message, meta or sysex event of a record near the middle, then go on
+    // with a channel message, so that the fault lies inside a run of them.
+    size_t records = track.records.size() / 2;
+    while (track.recordEnds[records] == track.recordEnds[records - 1])
+        ++records;  // not inside the records of one system-exclusive message
+    const Bytes head(track.body.begin(),
+                     track.body.begin() + std::ptrdiff_t(track.recordEnds[records - 1]));
+    const std::vector<MidiEvent> kept(track.records.begin(),
+                                      track.records.begin() + std::ptrdiff_t(records));
+    const std::string at = midilib::GroupedNumber(22 + head.size() + 4);
+
+    Bytes tooLong = head;
+    Append(tooLong, {0x00, 0x90, 0x3C, 0x40, 0x81, 0x81, 0x81, 0x81, 0x00, 0x3C, 0x00});
+    Append(tooLong, track.body);
+    SmfContent content = Parsed(SingleTrackFile(tooLong));
+    std::vector<MidiEvent> expected = kept;
+    expected.push_back(Note(0, 0x90, 0x3C, 0x40));
+    EXPECT_EQ(content.tracks[0].events, expected);
+    EXPECT_EQ(content.problem, "delta time at byte " + at + " of track 1 is longer than 4 bytes");
+
+    Bytes clipped = head;
+    Append(clipped, {0x00, 0x90, 0x3C, 0x40, 0x00, 0x90, 0x3C, 0xC0});
+    Append(clipped, kEndOfTrack);
+    content = Parsed(SingleTrackFile(clipped));
+    expected.push_back(Note(0, 0x90, 0x3C, 0x40));
+    EXPECT_EQ(content.tracks[0].events, expected);
+    EXPECT_EQ(content.problem, "note-on at byte " + midilib::GroupedNumber(22 + head.size() + 5) +
+                                   " of track 1 has velocity 0xC0 (a byte of 0x80 or more); read "
+                                   "as 0x40");
+}
