@@ -113,7 +113,10 @@ PlayerStatus CMainFrame::CurrentStatus() const {
     PlayerStatus status;
     const auto* view = dynamic_cast<const CTabulonView*>(GetActiveView());
     const auto* document = dynamic_cast<const CTabulonDoc*>(GetActiveDocument());
-    if (document) status.bar = document->Signatures().PositionOf(ShownPosition());
+    if (document) {
+        status.bar = document->Signatures().PositionOf(ShownPosition());
+        status.smpteFramesPerSecond = document->GetSMF().GetSmpteDivision(status.ticksPerFrame);
+    }
     status.beatsPerMinute = CMidiSync::TempoToBpm(clock.GetPlayedTempo());
     if (view) {
         // Song time at the file's own tempo, so that a place in the song keeps its time whatever

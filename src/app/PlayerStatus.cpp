@@ -30,6 +30,20 @@ QString DeviceText(const PlayerStatus& status) {
     return QStringLiteral("Output: %1").arg(status.deviceDescription);
 }
 
+QString TempoText(const PlayerStatus& status) {
+    if (status.smpteFramesPerSecond != 0) {
+        const QString frames = status.smpteFramesPerSecond == 29
+                                   ? QStringLiteral("29.97 fps drop-frame")
+                                   : QStringLiteral("%1 fps").arg(status.smpteFramesPerSecond);
+        return QStringLiteral("SMPTE %1 x %2 at %3 %")
+            .arg(frames)
+            .arg(status.ticksPerFrame)
+            .arg(status.speedPercent);
+    }
+    const double bpm = std::isfinite(status.beatsPerMinute) ? status.beatsPerMinute : 0;
+    return QStringLiteral("%1 BPM at %2 %").arg(std::lround(bpm)).arg(status.speedPercent);
+}
+
 QString MarkerText(const PlayerStatus& status) {
     QStringList markers;
     if (status.mutedTracks > 0) markers << QStringLiteral("%1 muted").arg(status.mutedTracks);
@@ -50,8 +64,7 @@ StatusTexts StatusTextsOf(const PlayerStatus& status) {
     texts.position = QStringLiteral("Bar %1:%2").arg(status.bar.bar).arg(status.bar.beat);
     texts.time = FormatSongTime(status.seconds) + QStringLiteral(" / ") +
                  FormatSongTime(status.lengthSeconds);
-    const double bpm = std::isfinite(status.beatsPerMinute) ? status.beatsPerMinute : 0;
-    texts.tempo = QStringLiteral("%1 BPM at %2 %").arg(std::lround(bpm)).arg(status.speedPercent);
+    texts.tempo = TempoText(status);
     texts.device = DeviceText(status);
     texts.markers = MarkerText(status);
     return texts;

@@ -7,7 +7,10 @@
 // fields, one text a field:
 //   position  "Bar 12:3"                   bar and beat from 1
 //   time      "1:05 / 3:41"                minutes and seconds (hours when needed), truncated
-//   tempo     "96 BPM at 80 %"             the tempo heard, then the speed
+//   tempo     "96 BPM at 80 %"             the tempo heard, then the speed; a song timed in
+//             "SMPTE 25 fps x 40 at 80 %"  SMPTE frames plays at the rate of its division
+//                                          whatever its tempo events say, so that is shown
+//                                          instead ("29.97 fps drop-frame" for 29)
 //   device    the built-in synth's status sentence, else "Output: <description>", or
 //             "No output device" when none is open; a device that failed says so
 //   markers   "2 muted", "3 transposed +2", "Loop 5-8", joined by " | "; empty when nothing
@@ -24,6 +27,10 @@ struct PlayerStatus {
     double lengthSeconds = 0;
     double beatsPerMinute = 120;
     int speedPercent = 100;
+    // The song's SMPTE time division, as the file gives it (29 stands for 29.97 drop-frame);
+    // 0 for a song timed in ticks per beat.
+    uint8_t smpteFramesPerSecond = 0;
+    uint8_t ticksPerFrame = 0;
 
     QString deviceDescription;  // empty: no device open
     QString synthStatus;        // the built-in synth's status sentence; empty for other devices

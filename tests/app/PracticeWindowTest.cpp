@@ -58,6 +58,13 @@ TEST(PlayerStatusTexts, SayWhereThePlayIsWhatPlaysAndWhatChangesTheSong) {
     EXPECT_EQ(FormatSongTime(1e300), "99:59:59");
     status.beatsPerMinute = std::numeric_limits<double>::infinity();
     EXPECT_EQ(StatusTextsOf(status).tempo, "0 BPM at 80 %");
+
+    // A song timed in SMPTE frames plays at the rate of its division, not at a tempo.
+    status.smpteFramesPerSecond = 25;
+    status.ticksPerFrame = 40;
+    EXPECT_EQ(StatusTextsOf(status).tempo, "SMPTE 25 fps x 40 at 80 %");
+    status.smpteFramesPerSecond = 29;
+    EXPECT_EQ(StatusTextsOf(status).tempo, "SMPTE 29.97 fps drop-frame x 40 at 80 %");
 }
 
 class PracticeWindowTest : public AppFixture {
@@ -124,6 +131,13 @@ TEST_F(PracticeWindowTest, TheStatusBarFollowsTheSongTheDeviceAndTheTrackSetting
 
     Command(ID_OUTPUT_DEVICE_FIRST);
     EXPECT_EQ(Shown().device, "Output: Port A");
+
+    // A song timed in SMPTE frames shows its division; the next song its tempo again.
+    ASSERT_TRUE(Open(TABULON_SOURCE_DIR "/tests/regressions/smpte-division.mid"));
+    EXPECT_EQ(Shown().tempo, "SMPTE 25 fps x 40 at 100 %");
+    OpenShortSong();
+    EXPECT_TRUE(Shown().tempo.endsWith(QStringLiteral(" BPM at 100 %")))
+        << Shown().tempo.toStdString();
 }
 
 TEST_F(PracticeWindowTest, TheSliderSpansTheSongAndFollowsThePlay) {
