@@ -3,10 +3,12 @@
 #include <poll.h>
 #include <sched.h>
 #include <sys/mman.h>
+#include <sys/uio.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cctype>
 #include <cerrno>
@@ -16,6 +18,7 @@
 #include <cstring>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 #include <thread>
 
 namespace {
@@ -71,40 +74,60 @@ class ProgressBar {
     std::chrono::steady_clock::time_point last{};
 };
 
-// The results in file order: each is written once every file before it has been.
+// The results in file order: each is written once every file before it has been. A result that
+// comes in its turn is written straight from where it was received; one that comes early is kept
+// until then.
 class InOrder {
   public:
     InOrder(std::size_t count, std::ostream& output, std::ostream& errors, ProgressBar& bar)
-        : results(count), out(output), err(errors), progress(bar) {}
+        : waiting(count), out(output), err(errors), progress(bar) {}
 
-    void Put(std::size_t index, FileResult result) {
-        if (index >= results.size() || results[index]) return;
-        results[index] = std::move(result);
+    void Put(std::size_t index, bool ok, std::string_view output, std::string_view error) {
+        if (Has(index)) return;
         ++finished;
-        while (next < results.size() && results[next]) {
-            FileResult& r = *results[next];
-            if (!r.ok) ++summary.failed;
-            if (!r.error.empty()) {
-                progress.Wipe();
-                err << r.error << std::flush;
-            }
-            out << r.output;
-            r = FileResult{};  // written: keep no copy of long sheets
-            ++next;
+        if (index != next) {
+            waiting[index] = FileResult{ok, std::string(output), std::string(error)};
+            return;
         }
+        Write(ok, output, error);
+        while (next < waiting.size() && waiting[next]) {
+            FileResult& r = *waiting[next];
+            Write(r.ok, r.output, r.error);
+            r = FileResult{};  // written: keep no copy of long sheets
+        }
+    }
+    void Put(std::size_t index, const FileResult& r) {
+        Put(index, r.ok, r.output, r.error);
+        Flush();
+    }
+    // Sends what was written on, and redraws the bar: once for all results that came together.
+    void Flush() {
         out.flush();
         progress.Show(finished, summary.failed);
     }
     BatchSummary Summary() const {
         BatchSummary s = summary;
-        s.files = results.size();
+        s.files = waiting.size();
         return s;
     }
     std::size_t Finished() const { return finished; }
-    bool Has(std::size_t index) const { return index < next || results[index].has_value(); }
+    bool Has(std::size_t index) const {
+        return index >= waiting.size() || index < next || waiting[index].has_value();
+    }
 
   private:
-    std::vector<std::optional<FileResult>> results;
+    void Write(bool ok, std::string_view output, std::string_view error) {
+        if (!ok) ++summary.failed;
+        if (!error.empty()) {
+            progress.Wipe();
+            err.write(error.data(), static_cast<std::streamsize>(error.size()));
+            err.flush();
+        }
+        out.write(output.data(), static_cast<std::streamsize>(output.size()));
+        ++next;
+    }
+
+    std::vector<std::optional<FileResult>> waiting;
     std::ostream& out;
     std::ostream& err;
     ProgressBar& progress;
@@ -121,69 +144,161 @@ FileResult Guarded(const FileJob& job, const std::string& path) {
     }
 }
 
-// Worker messages: kind, file index, output length, error length, then the texts.
-enum : uint8_t { kStarted = 'S', kSucceeded = 'D', kFailed = 'F' };
+// A worker sends one message per file: kind, file index, output length, error length (each word
+// little-endian), then the two texts.
+enum : uint8_t { kSucceeded = 'D', kFailed = 'F' };
 constexpr std::size_t kHeaderBytes = 13;
+constexpr uint32_t kNoFile = UINT32_MAX;
+using Clock = std::chrono::steady_clock;
 
-void WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) _exit(3);  // the parent is gone
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
+void PutWord(char* at, uint32_t v) {
+    for (int k = 0; k < 4; ++k)
+        at[k] = static_cast<char>((v >> (8 * k)) & 0xFF);
 }
 
-void PutWord(std::string& frame, uint32_t v) {
-    for (int shift = 0; shift < 32; shift += 8)
-        frame += static_cast<char>((v >> shift) & 0xFF);
-}
-
-uint32_t WordAt(const std::string& buffer, std::size_t at) {
+uint32_t WordAt(const char* at) {
     uint32_t v = 0;
     for (int k = 0; k < 4; ++k)
-        v |= static_cast<uint32_t>(static_cast<unsigned char>(buffer[at + k])) << (8 * k);
+        v |= static_cast<uint32_t>(static_cast<unsigned char>(at[k])) << (8 * k);
     return v;
 }
 
-void Send(int fd, uint8_t kind, uint32_t index, const FileResult& r) {
-    std::string frame(1, static_cast<char>(kind));
-    PutWord(frame, index);
-    PutWord(frame, static_cast<uint32_t>(r.output.size()));
-    PutWord(frame, static_cast<uint32_t>(r.error.size()));
-    frame += r.output;
-    frame += r.error;
-    WriteAll(fd, frame.data(), frame.size());
-}
+// A worker's finished results, sent together: one system call, and one wake-up of the parent,
+// for several small sheets. They go when they fill most of a pipe, when there are many, or when
+// the first of them was started a while ago, so that a long file's sheet goes at once and the
+// progress bar keeps moving.
+class Outbox {
+  public:
+    explicit Outbox(int pipe) : fd(pipe) {}
+
+    void Add(uint32_t index, FileResult r, Clock::time_point started) {
+        if (results.empty()) oldest = started;
+        bytes += kHeaderBytes + r.output.size() + r.error.size();
+        results.push_back({index, std::move(r)});
+        if (bytes >= kBatchBytes || results.size() >= kBatchFiles ||
+            Clock::now() - oldest >= kBatchAge)
+            Send();
+    }
+
+    // Headers and texts in system calls of their own, without copying the texts into frames.
+    void Send() {
+        std::vector<std::array<char, kHeaderBytes>> headers(results.size());
+        std::vector<iovec> parts;
+        parts.reserve(results.size() * 3);
+        for (std::size_t k = 0; k < results.size(); ++k) {
+            const FileResult& r = results[k].second;
+            char* header = headers[k].data();
+            header[0] = static_cast<char>(r.ok ? kSucceeded : kFailed);
+            PutWord(header + 1, results[k].first);
+            PutWord(header + 5, static_cast<uint32_t>(r.output.size()));
+            PutWord(header + 9, static_cast<uint32_t>(r.error.size()));
+            parts.push_back({header, kHeaderBytes});
+            parts.push_back({const_cast<char*>(r.output.data()), r.output.size()});
+            parts.push_back({const_cast<char*>(r.error.data()), r.error.size()});
+        }
+        iovec* part = parts.data();
+        std::size_t count = parts.size();
+        while (count > 0) {
+            const ssize_t n = ::writev(fd, part, static_cast<int>(count));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) _exit(3);  // the parent is gone
+            auto left = static_cast<std::size_t>(n);
+            while (count > 0 && left >= part->iov_len) {
+                left -= part->iov_len;
+                ++part;
+                --count;
+            }
+            if (count > 0) {
+                part->iov_base = static_cast<char*>(part->iov_base) + left;
+                part->iov_len -= left;
+            }
+        }
+        results.clear();
+        bytes = 0;
+    }
+
+  private:
+    static constexpr std::size_t kBatchBytes = 48 * 1024;  // a pipe holds 64 KiB
+    static constexpr std::size_t kBatchFiles = 64;         // 3 parts each, within IOV_MAX
+    static constexpr auto kBatchAge = std::chrono::milliseconds(50);
+
+    int fd;
+    std::vector<std::pair<uint32_t, FileResult>> results;
+    std::size_t bytes = 0;
+    Clock::time_point oldest{};
+};
+
+// What the workers share with the parent, in memory mapped before they are forked: the next file
+// to take, and for each worker the file it has taken last, so that a worker that dies fails that
+// file and no other.
+class SharedCounters {
+  public:
+    explicit SharedCounters(std::size_t workers) : bytes((workers + 1) * sizeof(Word)) {
+        void* memory =
+            ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+        if (memory == MAP_FAILED) return;
+        words = static_cast<Word*>(memory);
+        new (&words[0]) Word(0);
+        for (std::size_t k = 1; k <= workers; ++k)
+            new (&words[k]) Word(kNoFile);
+    }
+    ~SharedCounters() {
+        if (words) ::munmap(words, bytes);
+    }
+    SharedCounters(const SharedCounters&) = delete;
+    SharedCounters& operator=(const SharedCounters&) = delete;
+
+    bool Ready() const { return words != nullptr; }
+    uint32_t Take() { return words[0].fetch_add(1, std::memory_order_relaxed); }
+    uint32_t Taken() const { return words[0].load(std::memory_order_relaxed); }
+    std::atomic<uint32_t>& LastTakenBy(std::size_t worker) { return words[worker + 1]; }
+
+  private:
+    using Word = std::atomic<uint32_t>;
+    std::size_t bytes;
+    Word* words = nullptr;
+};
+
+// Bytes received from a worker and not yet delivered: [begin, end) of `data`.
+struct Received {
+    std::vector<char> data;
+    std::size_t begin = 0;
+    std::size_t end = 0;
+
+    // Room for at least `size` more bytes at the end, moving what is left to the front.
+    char* Room(std::size_t size) {
+        if (data.size() - end < size && begin > 0) {
+            std::memmove(data.data(), data.data() + begin, end - begin);
+            end -= begin;
+            begin = 0;
+        }
+        if (data.size() - end < size) data.resize(end + size);
+        return data.data() + end;
+    }
+};
 
 struct Worker {
     pid_t pid = -1;
     int fd = -1;
-    std::string buffer;
-    std::optional<uint32_t> current;  // the file it has started and not finished
+    std::size_t slot = 0;
+    Received received;
 };
 
 class WorkerPool {
   public:
-    WorkerPool(const std::vector<std::string>& files, const FileJob& job, std::ostream& out,
-               std::ostream& err)
-        : paths(files), work(job), output(out), errors(err) {
-        void* shared = ::mmap(nullptr, sizeof(std::atomic<uint32_t>), PROT_READ | PROT_WRITE,
-                              MAP_SHARED | MAP_ANONYMOUS, -1, 0);
-        if (shared != MAP_FAILED) taken = new (shared) std::atomic<uint32_t>(0);
-    }
+    WorkerPool(const std::vector<std::string>& files, std::size_t workers, const FileJob& job,
+               std::ostream& out, std::ostream& err)
+        : paths(files), shared(workers), work(job), output(out), errors(err) {}
     ~WorkerPool() {
         for (Worker& w : workers)
             Close(w);
-        if (taken) ::munmap(taken, sizeof(std::atomic<uint32_t>));
     }
     WorkerPool(const WorkerPool&) = delete;
     WorkerPool& operator=(const WorkerPool&) = delete;
 
-    bool Ready() const { return taken != nullptr; }
+    bool Ready() const { return shared.Ready(); }
 
-    bool Spawn() {
+    bool Spawn(std::size_t slot) {
         int fds[2];
         if (::pipe(fds) != 0) return false;
         output.flush();  // nothing buffered may be written twice
@@ -196,43 +311,51 @@ class WorkerPool {
         }
         if (pid == 0) {
             ::close(fds[0]);
+            std::atomic<uint32_t>& last = shared.LastTakenBy(slot);
+            Outbox outbox(fds[1]);
             for (;;) {
-                const uint32_t index = taken->fetch_add(1);
+                const uint32_t index = shared.Take();
                 if (index >= paths.size()) break;
-                Send(fds[1], kStarted, index, {});
-                const FileResult r = Guarded(work, paths[index]);
-                Send(fds[1], r.ok ? kSucceeded : kFailed, index, r);
+                last.store(index, std::memory_order_relaxed);
+                const Clock::time_point started = Clock::now();
+                outbox.Add(index, Guarded(work, paths[index]), started);
             }
+            outbox.Send();
             _exit(0);
         }
         ::close(fds[1]);
         Worker w;
         w.pid = pid;
         w.fd = fds[0];
+        w.slot = slot;
         workers.push_back(std::move(w));
         return true;
     }
 
     // Delivers what the workers report until all of them have ended.
     void Run(InOrder& results) {
+        std::vector<pollfd> polls;
         while (!workers.empty()) {
-            std::vector<pollfd> polls;
+            polls.clear();
             for (const Worker& w : workers)
                 polls.push_back({w.fd, POLLIN, 0});
             if (::poll(polls.data(), polls.size(), -1) < 0 && errno != EINTR) return;
-            for (std::size_t k = 0; k < polls.size(); ++k) {
+            const std::size_t polled = polls.size();  // a replacement is not among them
+            for (std::size_t k = 0; k < polled; ++k) {
                 if (polls[k].revents == 0) continue;
                 Worker& w = workers[k];
-                char chunk[65536];
-                const ssize_t n = ::read(w.fd, chunk, sizeof chunk);
+                constexpr std::size_t kReadBytes = 64 * 1024;
+                char* room = w.received.Room(kReadBytes);
+                const ssize_t n = ::read(w.fd, room, kReadBytes);
                 if (n < 0 && errno == EINTR) continue;
                 if (n > 0) {
-                    w.buffer.append(chunk, static_cast<std::size_t>(n));
-                    Deliver(w, results);
+                    w.received.end += static_cast<std::size_t>(n);
+                    Deliver(w.received, results);
                     continue;
                 }
-                Ended(w, results);
+                Ended(k, results);
             }
+            results.Flush();
             workers.erase(std::remove_if(workers.begin(), workers.end(),
                                          [](const Worker& w) { return w.fd < 0; }),
                           workers.end());
@@ -240,47 +363,42 @@ class WorkerPool {
     }
 
   private:
-    void Deliver(Worker& w, InOrder& results) {
-        for (;;) {
-            if (w.buffer.size() < kHeaderBytes) return;
-            const uint32_t index = WordAt(w.buffer, 1);
-            const uint32_t outSize = WordAt(w.buffer, 5);
-            const uint32_t errSize = WordAt(w.buffer, 9);
+    void Deliver(Received& in, InOrder& results) {
+        while (in.end - in.begin >= kHeaderBytes) {
+            const char* frame = in.data.data() + in.begin;
+            const uint32_t outSize = WordAt(frame + 5);
+            const uint32_t errSize = WordAt(frame + 9);
             const std::size_t total = kHeaderBytes + std::size_t{outSize} + errSize;
-            if (w.buffer.size() < total) return;
-            const auto kind = static_cast<uint8_t>(w.buffer[0]);
-            if (kind == kStarted) {
-                w.current = index;
-            } else {
-                FileResult r;
-                r.ok = kind == kSucceeded;
-                r.output = w.buffer.substr(kHeaderBytes, outSize);
-                r.error = w.buffer.substr(kHeaderBytes + outSize, errSize);
-                w.current.reset();
-                results.Put(index, std::move(r));
+            if (in.end - in.begin < total) {
+                in.Room(total - (in.end - in.begin));  // a long sheet: room for all of it
+                break;
             }
-            w.buffer.erase(0, total);
+            results.Put(WordAt(frame + 1), static_cast<uint8_t>(frame[0]) == kSucceeded,
+                        {frame + kHeaderBytes, outSize}, {frame + kHeaderBytes + outSize, errSize});
+            in.begin += total;
         }
+        if (in.begin == in.end) in.begin = in.end = 0;
     }
 
-    // A worker closed its pipe: it is done, or it died on the file it was working on.
-    void Ended(Worker& w, InOrder& results) {
+    // A worker closed its pipe: it is done, or it died on the file it took last. The sheets it had
+    // made and not yet sent are lost with it; those files are made again at the end.
+    void Ended(std::size_t k, InOrder& results) {
+        const pid_t pid = workers[k].pid;
+        const std::size_t slot = workers[k].slot;
         int status = 0;
-        while (::waitpid(w.pid, &status, 0) < 0 && errno == EINTR) {
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }
-        const pid_t pid = w.pid;
-        ::close(w.fd);
-        w.fd = -1;
-        w.pid = -1;
-        if (!w.current) return;
+        ::close(workers[k].fd);
+        workers[k].fd = -1;
+        workers[k].pid = -1;
+        const uint32_t last = shared.LastTakenBy(slot).load(std::memory_order_relaxed);
+        if (last == kNoFile || results.Has(last)) return;
         std::string why = "the analysis stopped";
         if (WIFSIGNALED(status)) why += std::string(" (") + ::strsignal(WTERMSIG(status)) + ")";
-        results.Put(*w.current,
-                    {false,
-                     {},
-                     paths[*w.current] + ": " + why + " in worker " + std::to_string(pid) + "\n"});
+        results.Put(last, false, {},
+                    paths[last] + ": " + why + " in worker " + std::to_string(pid) + "\n");
         // The others may be done already: a replacement takes the files that are left.
-        if (taken->load() < paths.size()) Spawn();
+        if (shared.Taken() < paths.size()) Spawn(slot);
     }
 
     void Close(Worker& w) {
@@ -295,10 +413,10 @@ class WorkerPool {
     }
 
     const std::vector<std::string>& paths;
+    SharedCounters shared;
     const FileJob& work;
     std::ostream& output;
     std::ostream& errors;
-    std::atomic<uint32_t>* taken = nullptr;
     std::vector<Worker> workers;
 };
 
@@ -336,15 +454,16 @@ BatchSummary RunBatch(const std::vector<std::string>& files, int jobs, const Fil
     const std::size_t workers =
         std::min<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)), files.size());
     if (workers > 1) {
-        WorkerPool pool(files, job, out, err);
+        WorkerPool pool(files, workers, job, out, err);
         std::size_t started = 0;
-        while (pool.Ready() && started < workers && pool.Spawn())
+        while (pool.Ready() && started < workers && pool.Spawn(started))
             ++started;
         if (started > 0) {
             pool.Run(results);
         }
     }
-    // One job, or no worker could be made: the files left run here.
+    // One job, no worker could be made, or a worker died before it sent what it had done: the
+    // files left run here.
     for (std::size_t i = 0; i < files.size(); ++i)
         if (!results.Has(i)) results.Put(i, Guarded(job, files[i]));
     bar.Finish(results.Finished(), results.Summary().failed);

@@ -9,9 +9,10 @@
 // files, its error (if any) to `err`. With jobs > 1 the jobs run in that many forked worker
 // processes: the analysis uses process-wide state (the settings, the sounding notes, the
 // timeline), which each worker has for itself. A worker takes the next file when it is done with
-// one, so long files do not hold up the others. A file whose job fails is reported and counted,
-// and the run goes on; a worker that dies (a crash) fails the file it was working on and is
-// replaced. With `progress`, a bar on `err` shows how many files are done.
+// one, so long files do not hold up the others, and sends its results a few at a time. A file
+// whose job fails is reported and counted, and the run goes on; a worker that dies (a crash)
+// fails the file it was working on and is replaced, and the files it had done but not yet sent
+// are done again. With `progress`, a bar on `err` shows how many files are done.
 
 #include <cstddef>
 #include <functional>
