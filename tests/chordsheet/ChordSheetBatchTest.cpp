@@ -45,6 +45,32 @@ TEST(ChordSheetBatch, ResultsComeInFileOrderAndFailuresAreCountedNotFatal) {
     }
 }
 
+TEST(ChordSheetBatch, LongSheetsArriveWholeWhateverTheirSize) {
+    // Sheets from nothing to several pipes long, so that messages are split across reads and
+    // results pile up behind a slow file.
+    const std::vector<std::string> files = Names(24);
+    const auto sheet = [](const std::string& path) {
+        const std::size_t size = std::stoul(path.substr(4)) * 37'000 % 300'001;
+        std::string text(size, static_cast<char>('a' + size % 26));
+        return path + ":" + text + "\n";
+    };
+    const FileJob job = [&sheet](const std::string& path) -> FileResult {
+        if (path == "song2") usleep(30000);
+        return {true, sheet(path), path == "song5" ? "song5: warning\n" : ""};
+    };
+    std::string expected;
+    for (const std::string& file : files)
+        expected += sheet(file);
+    for (int jobs : {2, 3}) {
+        SCOPED_TRACE(jobs);
+        std::ostringstream out, err;
+        const BatchSummary summary = RunBatch(files, jobs, job, out, err, false);
+        EXPECT_EQ(summary.failed, 0u);
+        EXPECT_TRUE(out.str() == expected) << "the sheets differ";
+        EXPECT_EQ(err.str(), "song5: warning\n");
+    }
+}
+
 TEST(ChordSheetBatch, AWorkerThatDiesFailsOnlyItsFile) {
     const std::vector<std::string> files = Names(30);
     const FileJob job = [](const std::string& path) -> FileResult {
