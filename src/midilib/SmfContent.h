@@ -15,6 +15,7 @@
 
 #include "midi/MidiEvent.h"
 #include "midi/MidiMessages.h"
+#include "midilib/SmfFileBytes.h"
 
 namespace midilib {
 
@@ -71,7 +72,7 @@ struct SmfContent {
     std::vector<SmfTrackData> tracks;  // the track chunks actually present
     // What was wrong with the part of the file that was not kept; "" for a sound file.
     std::string problem;
-    std::vector<uint8_t> bytes;
+    SmfFileBytes bytes;
 };
 
 }  // namespace midilib

@@ -1,5 +1,9 @@
 #include "midilib/SmfReader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -18,8 +22,8 @@ constexpr size_t kChunkHeaderSize = 8;
 constexpr size_t kMinHeaderLength = 6;
 constexpr size_t kMaxProblemsListed = 3;
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
+struct DescriptorCloser {
+    void operator()(const int* descriptor) const { ::close(*descriptor); }
 };
 
 // The problems of a file in one line: the first few, then how many more there were.
@@ -192,6 +196,14 @@ void ParseTracks(std::span<const uint8_t> bytes, ByteCursor& cursor, SmfContent&
     }
 }
 
+// True when nothing says that the file changed between the two looks at it.
+bool Unchanged(const struct stat& before, const struct stat& after) {
+    return before.st_size == after.st_size && before.st_mtim.tv_sec == after.st_mtim.tv_sec &&
+           before.st_mtim.tv_nsec == after.st_mtim.tv_nsec &&
+           before.st_ctim.tv_sec == after.st_ctim.tv_sec &&
+           before.st_ctim.tv_nsec == after.st_ctim.tv_nsec;
+}
+
 }  // namespace
 
 std::optional<SmfContent> SmfReader::ReadFile(const char* path, std::string& reason) {
@@ -209,41 +221,41 @@ std::optional<SmfContent> SmfReader::ReadFile(const char* path, std::string& rea
         reason = "not a regular file";
         return std::nullopt;
     }
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
-    if (!file) {
+    const int descriptor = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
         reason = "cannot open file";
         return std::nullopt;
     }
-    // The size on disk is only a hint: the file is read straight into the buffer up to that size,
-    // then on in blocks while it goes on, and the read stops past the cap.
-    const auto sizeHint = std::filesystem::file_size(path, error);
-    if (!error && sizeHint > kMaxFileSize) {
-        reason = "file too large (more than 256 MiB)";
+    const std::unique_ptr<const int, DescriptorCloser> closer(&descriptor);
+    // The size on disk is only a hint: the file is read up to its end, and the read stops past
+    // the cap. A file that another program changes while it is read can give bytes of neither
+    // version (a cut page reads as zeros), so a read during which the file changed is done again,
+    // a few times at most; after that the parse makes what it can of the last one.
+    constexpr int kReadAttempts = 4;
+    struct stat before {};
+    const bool known = fstat(descriptor, &before) == 0;
+    const size_t sizeHint = known && before.st_size > 0 ? size_t(before.st_size) : 0;
+    SmfFileBytes::ReadFailure failure = SmfFileBytes::ReadFailure::kNone;
+    std::optional<SmfFileBytes> bytes;
+    for (int attempt = 0; attempt < kReadAttempts && sizeHint <= kMaxFileSize; ++attempt) {
+        if (attempt > 0 && lseek(descriptor, 0, SEEK_SET) != 0) break;
+        bytes = SmfFileBytes::Read(descriptor, sizeHint, kMaxFileSize, failure);
+        struct stat after {};
+        if (!bytes || !known || fstat(descriptor, &after) != 0 || Unchanged(before, after)) break;
+        before = after;
+    }
+    if (!bytes) {
+        reason = sizeHint > kMaxFileSize || failure == SmfFileBytes::ReadFailure::kTooLarge
+                     ? "file too large (more than 256 MiB)"
+                 : failure == SmfFileBytes::ReadFailure::kNoMemory
+                     ? "not enough memory to read the file"
+                     : "cannot read file";
         return std::nullopt;
     }
-    std::vector<uint8_t> bytes;
-    if (!error) {
-        bytes.resize(size_t(sizeHint));
-        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
-    }
-    uint8_t block[65536];
-    while (!std::ferror(file.get())) {
-        const size_t n = std::fread(block, 1, sizeof block, file.get());
-        if (n == 0) break;
-        if (bytes.size() + n > kMaxFileSize) {
-            reason = "file too large (more than 256 MiB)";
-            return std::nullopt;
-        }
-        bytes.insert(bytes.end(), block, block + n);
-    }
-    if (std::ferror(file.get())) {
-        reason = "cannot read file";
-        return std::nullopt;
-    }
-    return Parse(std::move(bytes), reason);
+    return Parse(std::move(*bytes), reason);
 }
 
-std::optional<SmfContent> SmfReader::Parse(std::vector<uint8_t> bytes, std::string& reason) {
+std::optional<SmfContent> SmfReader::Parse(SmfFileBytes bytes, std::string& reason) {
     if (bytes.size() > kMaxFileSize) {
         reason = "file too large (more than 256 MiB)";
         return std::nullopt;

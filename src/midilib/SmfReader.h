@@ -37,7 +37,7 @@ class SmfReader {
     // Loads and parses the file at `path`.
     static std::optional<SmfContent> ReadFile(const char* path, std::string& reason);
     // Parses file bytes (which the content keeps).
-    static std::optional<SmfContent> Parse(std::vector<uint8_t> bytes, std::string& reason);
+    static std::optional<SmfContent> Parse(SmfFileBytes bytes, std::string& reason);
     // The events of a track of `content` decoded once more from its bytes, exactly as Parse
     // decoded them (for a track whose events were handed over).
     static std::vector<MidiEvent> DecodeTrackAgain(const SmfContent& content, uint32_t track);

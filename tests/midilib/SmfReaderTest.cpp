@@ -3,9 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <tuple>
 
 #include "midilib/EventEncoding.h"
+#include "midilib/SmfFileBytes.h"
 #include "midilib/SmfReader.h"
 #include "midilib/SmfReason.h"
 #include "midilib/SmfTestSupport.h"
@@ -493,4 +498,36 @@ TEST(SmfLongTracks, AFaultInTheMiddleOfARunKeepsWhatCameBeforeIt) {
     EXPECT_EQ(content.problem, "note-on at byte " + midilib::GroupedNumber(22 + head.size() + 5) +
                                    " of track 1 has velocity 0xC0 (a byte of 0x80 or more); read "
                                    "as 0x40");
+}
+
+TEST(SmfFileBytes, ReadWholeFilesWhateverTheSizeOnDiskSaysAndStopPastTheLimit) {
+    // Large enough for memory of its own in huge pages; not a multiple of any page size.
+    Bytes bytes(5 * 1024 * 1024 + 123);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = uint8_t(i * 131 + (i >> 12));
+    const ScratchFile file("large-bytes", bytes);
+    const auto readWith = [&](size_t sizeHint, size_t limit,
+                              midilib::SmfFileBytes::ReadFailure& failure) {
+        const int fd = ::open(file.Path(), O_RDONLY);
+        auto read = midilib::SmfFileBytes::Read(fd, sizeHint, limit, failure);
+        ::close(fd);
+        return read;
+    };
+    using Failure = midilib::SmfFileBytes::ReadFailure;
+    // The true size, a size that turned out too small (a file that grew) and one too large.
+    for (const size_t hint : {bytes.size(), size_t{100}, size_t{0}, bytes.size() * 2}) {
+        Failure failure = Failure::kCannotRead;
+        const auto read = readWith(hint, bytes.size(), failure);
+        ASSERT_TRUE(read.has_value()) << "hint " << hint;
+        EXPECT_EQ(failure, Failure::kNone);
+        EXPECT_TRUE(std::equal(read->begin(), read->end(), bytes.begin(), bytes.end()))
+            << "hint " << hint;
+    }
+    Failure failure = Failure::kNone;
+    EXPECT_FALSE(readWith(bytes.size(), bytes.size() - 1, failure).has_value());
+    EXPECT_EQ(failure, Failure::kTooLarge);
+    EXPECT_FALSE(readWith(10, 1000, failure).has_value());
+    EXPECT_EQ(failure, Failure::kTooLarge) << "also when the size on disk promised less";
+    EXPECT_FALSE(midilib::SmfFileBytes::Read(-1, 10, 1000, failure).has_value());
+    EXPECT_EQ(failure, Failure::kCannotRead);
 }

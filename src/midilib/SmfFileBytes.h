@@ -1,0 +1,53 @@
+#pragma once
+// SmfFileBytes: the bytes of a MIDI file, owned and read-only once read.
+//
+// Read fills them from an open file descriptor into memory of their own: anonymous pages, never
+// cleared by the program only to be overwritten, and for files of a few megabytes asked to come
+// as transparent huge pages, so that reading a large file costs a few page faults instead of one
+// every 4 KB. Bytes made in memory (a std::vector) are adopted as they are.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace midilib {
+
+class SmfFileBytes {
+  public:
+    SmfFileBytes() = default;
+    SmfFileBytes(std::vector<uint8_t> bytes);  // NOLINT: byte arrays stand for file bytes
+    ~SmfFileBytes();
+    SmfFileBytes(SmfFileBytes&& other) noexcept;
+    SmfFileBytes& operator=(SmfFileBytes&& other) noexcept;
+    SmfFileBytes(const SmfFileBytes&) = delete;
+    SmfFileBytes& operator=(const SmfFileBytes&) = delete;
+
+    enum class ReadFailure { kNone, kTooLarge, kCannotRead, kNoMemory };
+    // Everything `fd` holds from its current offset; `sizeHint` (the size on disk) sizes the
+    // first read, and the file may turn out longer or shorter. Nothing, with the reason in
+    // `failure`, when the file holds more than `limit` bytes, a read fails or memory runs out.
+    static std::optional<SmfFileBytes> Read(int fd, size_t sizeHint, size_t limit,
+                                            ReadFailure& failure);
+
+    const uint8_t* data() const { return data_; }
+    size_t size() const { return size_; }
+    const uint8_t* begin() const { return data_; }
+    const uint8_t* end() const { return data_ + size_; }
+    operator std::span<const uint8_t>() const { return {data_, size_}; }  // NOLINT
+
+  private:
+    // Makes the mapping at least `capacity` bytes long, keeping what it holds; false when the
+    // system has no memory for it.
+    bool Reserve(size_t capacity);
+    void Release();
+
+    std::vector<uint8_t> adopted_;
+    uint8_t* mapping_ = nullptr;  // anonymous memory of mappingLength_ bytes, or null
+    size_t mappingLength_ = 0;
+    const uint8_t* data_ = nullptr;
+    size_t size_ = 0;
+};
+
+}  // namespace midilib
