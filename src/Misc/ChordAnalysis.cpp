@@ -24,6 +24,13 @@ struct RunState {
     std::size_t track = 0;
 };
 
+// One event that the walk found to be recorded: the note event or all-notes-off event of a
+// monitored channel and track, with its absolute time, as the walk met it.
+struct Pending {
+    MidiEvent event;
+    uint32_t track = 0;
+};
+
 // The sounding notes during the pass, as soundingNotes would follow them, kept as a flag per
 // (note, channel) and a count per pitch class, so that an event costs no walk of a list: the
 // pitch-class set after each event is at hand. Each sounding pair keeps the order in which it was
@@ -38,21 +45,24 @@ class SoundingSet {
             Strike(node.note, node.channel);
     }
 
+    // Applies a note event or the all-notes-off event; the set after it. Written without
+    // branches on the kind of note event: note-ons and note-offs alternate unpredictably.
     Chord Apply(const MidiEvent& e) {
         if (midi::IsAllNotesOff(e)) {
             struck.fill(0);
             counts.fill(0);
             set = 0;
-        } else if (midi::IsNoteOn(e)) {
-            Strike(e.data1, midi::ChannelOf(e.status));
-        } else if (midi::IsNoteOff(e)) {
-            const std::size_t slot = Slot(e.data1, midi::ChannelOf(e.status));
-            if (struck[slot] != 0) {
-                struck[slot] = 0;
-                const int p = e.data1 % 12;
-                if (--counts[static_cast<std::size_t>(p)] == 0) set &= ~(1 << p);
-            }
+            return Chord();
         }
+        const std::size_t slot = Slot(e.data1, midi::ChannelOf(e.status));
+        const bool sounds = struck[slot] != 0;
+        const bool starts = midi::IsNoteOn(e) && !sounds;
+        const bool stops = midi::IsNoteOff(e) && sounds;
+        struck[slot] = starts ? nextOrder : stops ? 0 : struck[slot];
+        nextOrder += starts ? 1 : 0;
+        const std::size_t p = kPitchClass[e.data1];
+        counts[p] += static_cast<uint32_t>(starts) - static_cast<uint32_t>(stops);
+        set = counts[p] != 0 ? set | (1 << p) : set & ~(1 << p);
         return Chord(set);
     }
 
@@ -72,6 +82,13 @@ class SoundingSet {
     }
 
   private:
+    static constexpr std::array<uint8_t, 256> kPitchClass = [] {
+        std::array<uint8_t, 256> table{};
+        for (std::size_t n = 0; n < table.size(); ++n)
+            table[n] = static_cast<uint8_t>(n % 12);
+        return table;
+    }();
+
     static std::size_t Slot(int note, int channel) {
         return static_cast<std::size_t>(note) * kChannels + static_cast<std::size_t>(channel);
     }
@@ -92,234 +109,13 @@ class SoundingSet {
     int set = 0;  // the pitch classes whose count is not 0
 };
 
-// The channels, tracks and transposition that the pass reads once, when it starts, and the
-// recording of the monitored events.
-class Selection {
-  public:
-    Selection() : amount(UserSettings.transposeAmount) {
-        for (int c = 0; c < kMidiChannels; ++c)
-            if (UserSettings.monitoredChannels[static_cast<std::size_t>(c)] != 0)
-                channelMask |= 1u << c;
-    }
-
-    // Records `e` of track `k` when it is a note event of a monitored channel and track.
-    void Observe(const MidiEvent& e, std::size_t k) {
-        if ((channelMask & (1u << midi::ChannelOf(e.status))) == 0) return;
-        const auto position = static_cast<int64_t>(k);
-        if (!TrackFlag(UserSettings.monitoredTracks, position)) return;
-        const bool noteEvent = midi::IsNoteMessage(e);
-        if (!noteEvent && !midi::IsAllNotesOff(e)) return;
-
-        MonitoredEvent record;
-        record.time = e.time;
-        record.event = e;
-        record.trackIndex = static_cast<int32_t>(k);
-        if (noteEvent && amount != 0 && TrackFlag(UserSettings.transposedTracks, position))
-            record.event.data1 = midi::TransposeNote(e.data1, amount);
-        record.chord = sounding.Apply(record.event);
-        monitoredEvents.push_back(record);
-    }
-
-    // Leaves soundingNotes as the walk's events left the sounding notes.
-    void Finish() const { sounding.WriteBack(); }
-
-  private:
-    uint32_t channelMask = 0;
-    int32_t amount = 0;
-    SoundingSet sounding;
-};
-
-// The walk over every track's events in merged order, one window at a time. A window holds the
-// next kMergeBlockEvents events of every track (fewer at its end, none when it is muted); the
-// fields of each TrackPlayState follow the window: blockCount is what the window holds,
-// blockIndex what the window has walked, trackIndex where the window began. The events are kept
-// in one ring per track (kMergeBlockEvents slots, fewer for a shorter track) that each window
-// tops up with a block read of just the events the previous window walked, so nothing is read
-// twice. The earliest next event comes from a scan of the tracks' next times while they are few,
-// and from a heap of (time, position) entries when there are many, so that a step costs the
-// logarithm of the number of tracks rather than a scan of thousands.
-class Walker {
-  public:
-    explicit Walker(std::vector<TrackPlayState>& trackStates)
-        : states(trackStates),
-          windows(trackStates.size()),
-          nextTime(trackStates.size()),
-          finished(trackStates.size()),
-          useHeap(trackStates.size() > kMostTracksScanned) {}
-
-    void Run(Selection& selection) {
-        bool stop = false;
-        while (!stop) {
-            LoadWindow();
-            for (uint32_t step = 0; step < midi::kMergeBlockEvents; ++step) {
-                std::size_t k = 0;
-                const Choice choice = ChooseTrack(k);
-                if (choice == Choice::EndWalk) stop = true;
-                if (choice != Choice::Track) break;
-                Step(k, selection);
-            }
-            for (TrackPlayState& s : states)
-                s.trackIndex += s.blockIndex;
-        }
-    }
-
-  private:
-    // Sorts after every real time: the track has nothing left in its window.
-    static constexpr uint64_t kNoEvent = UINT64_MAX;
-    // Up to this many tracks a scan of their next times beats the upkeep of a heap.
-    static constexpr std::size_t kMostTracksScanned = 48;
-    enum class Choice { Track, EndWindow, EndWalk };
-
-    // The unwalked events of one track's window, oldest at `head`.
-    struct Window {
-        std::vector<MidiEvent> ring;
-        uint32_t head = 0;
-        uint32_t held = 0;
-
-        const MidiEvent& Next() const { return ring[head]; }
-        uint32_t Slot(uint32_t offset) const {
-            const uint32_t slot = head + offset;
-            return slot < ring.size() ? slot : slot - static_cast<uint32_t>(ring.size());
-        }
-    };
-
-    // A track's next event in the heap; the lowest time first, then the lowest position. An entry
-    // whose time is no longer its track's next time is stale and skipped.
-    struct Entry {
-        uint64_t time;
-        std::size_t track;
-        // std::push_heap keeps the greatest on top: the greatest here is the earliest.
-        friend bool operator<(const Entry& a, const Entry& b) {
-            return a.time != b.time ? a.time > b.time : a.track > b.track;
-        }
-    };
-
-    void Refresh(std::size_t i) {
-        nextTime[i] = windows[i].held > 0 ? windows[i].Next().time : kNoEvent;
-        if (nextTime[i] == kNoEvent || !useHeap) return;
-        heap.push_back(Entry{nextTime[i], i});
-        std::push_heap(heap.begin(), heap.end());
-    }
-
-    // Reads the events that follow the window's content until it holds kMergeBlockEvents. A
-    // track that gives fewer has no more (muting does not change during a pass).
-    void TopUp(std::size_t i) {
-        TrackPlayState& s = states[i];
-        Window& w = windows[i];
-        const uint32_t wanted = midi::kMergeBlockEvents - w.held;
-        uint32_t n = wanted;
-        const std::vector<MidiEvent> block = s.track->GetEventBlock(s.trackIndex + w.held, n);
-        if (n < wanted) finished[i] = true;
-        if (n == 0) return;
-        if (w.ring.empty())
-            w.ring.resize(std::min<std::size_t>(midi::kMergeBlockEvents, s.track->GetCount()));
-        for (uint32_t j = 0; j < n; ++j)
-            w.ring[w.Slot(w.held + j)] = block[j];
-        w.held += n;
-    }
-
-    // Starts a window on every track. The first event of each window is tested for a run as if
-    // the step before it had looked at it; a run left open carries over.
-    void LoadWindow() {
-        heap.clear();
-        for (std::size_t i = 0; i < states.size(); ++i) {
-            TrackPlayState& s = states[i];
-            Window& w = windows[i];
-            if (w.held < midi::kMergeBlockEvents && !finished[i]) TopUp(i);
-            s.blockCount = w.held;
-            s.blockIndex = 0;
-            nextTime[i] = w.held > 0 ? w.Next().time : kNoEvent;
-            if (w.held == 0) continue;
-            if (useHeap) heap.push_back(Entry{nextTime[i], i});
-            const MidiEvent& first = w.Next();
-            if (midi::OpensSysexRun(first)) {
-                s.inSysex = 1;
-            } else if (midi::ClosesSysexRun(first)) {
-                s.inSysex = 0;
-                if (run.open && run.track == i) run.open = false;
-            }
-            if (s.inSysex != 0) run = RunState{true, i};
-        }
-        std::make_heap(heap.begin(), heap.end());
-    }
-
-    // The run's track while a run is open, else the track with the earliest next event (the
-    // lowest position on equal times).
-    Choice ChooseTrack(std::size_t& k) {
-        if (run.open) {
-            TrackPlayState& s = states[run.track];
-            if (windows[run.track].held > 0) {
-                k = run.track;
-                return Choice::Track;
-            }
-            // A full window may be followed by more events: the next window reads on.
-            if (s.blockCount == midi::kMergeBlockEvents) return Choice::EndWindow;
-            // The run's track has ended without closing its run; the other tracks go on.
-            s.inSysex = 0;
-            run.open = false;
-        }
-        if (!useHeap) {
-            // Strictly earlier replaces, so the lowest position wins on equal times. Written
-            // without branches: the choice is unpredictable, the scan short.
-            uint64_t earliest = kNoEvent;
-            std::size_t choice = 0;
-            for (std::size_t i = 0; i < nextTime.size(); ++i) {
-                const bool earlier = nextTime[i] < earliest;
-                earliest = earlier ? nextTime[i] : earliest;
-                choice = earlier ? i : choice;
-            }
-            k = choice;
-            return earliest == kNoEvent ? Choice::EndWalk : Choice::Track;
-        }
-        while (!heap.empty() && heap.front().time != nextTime[heap.front().track]) {
-            std::pop_heap(heap.begin(), heap.end());
-            heap.pop_back();
-        }
-        if (heap.empty()) return Choice::EndWalk;
-        k = heap.front().track;
-        // The step that follows gives the track its next entry.
-        std::pop_heap(heap.begin(), heap.end());
-        heap.pop_back();
-        return Choice::Track;
-    }
-
-    // Analyses the next event of track k; the event after it in the window decides the run.
-    void Step(std::size_t k, Selection& selection) {
-        TrackPlayState& s = states[k];
-        Window& w = windows[k];
-        selection.Observe(w.Next(), k);
-        w.head = w.Slot(1);
-        --w.held;
-        ++s.blockIndex;
-        if (w.held > 0) {
-            const MidiEvent& next = w.Next();
-            if (midi::OpensSysexRun(next)) {
-                s.inSysex = 1;
-                run = RunState{true, k};
-            } else if (midi::ClosesSysexRun(next)) {
-                s.inSysex = 0;
-                run.open = false;
-            }
-        }
-        Refresh(k);
-    }
-
-    std::vector<TrackPlayState>& states;
-    std::vector<Window> windows;
-    std::vector<uint64_t> nextTime;
-    std::vector<bool> finished;
-    std::vector<Entry> heap;
-    bool useHeap;
-    RunState run;
-};
-
 bool SameText(const char* a, const char* b) {
     if (a == b) return true;  // the dictionary's texts: usually the very same
     if (a == nullptr || b == nullptr) return false;
     return std::strcmp(a, b) == 0;
 }
 
-// The texts of the last recognised chord; absent until one is found.
+// The texts of a recognised chord; absent until one is found.
 struct ChordTexts {
     const char* root = nullptr;
     const char* abbreviation = nullptr;
@@ -329,6 +125,264 @@ struct ChordTexts {
         return SameText(x.root, y.root) && SameText(x.abbreviation, y.abbreviation) &&
                SameText(x.name, y.name);
     }
+};
+
+// Finds the chord changes of the records as they are made. A recognised chord is known by the
+// number of its texts among the distinct texts met in this pass, and every set's number is worked
+// out once, when the set is first met: a record then costs a table read.
+class ChangeFinder {
+  public:
+    ChangeFinder() { textsOfSet.fill(kUnknown); }
+
+    // Appends `chord` at `time` to chordTimeline when its texts differ from the last recognised
+    // chord's. Unrecognised sets (silence included) neither add an entry nor forget the last one.
+    void Observe(uint32_t time, Chord chord) {
+        int16_t& number = textsOfSet[static_cast<std::size_t>(chord.Value())];
+        if (number == kUnknown) number = NumberTexts(chord);
+        if (number == kNoChord || number == last) return;
+        last = number;
+        chordTimeline.Append(time, chord);
+    }
+
+  private:
+    static constexpr int16_t kUnknown = -2;
+    static constexpr int16_t kNoChord = -1;
+
+    int16_t NumberTexts(Chord chord) {
+        ChordTexts found;
+        const FingeringList* fingerings = nullptr;
+        if (!LookupChord(chord, found.abbreviation, found.name, fingerings, found.root))
+            return kNoChord;
+        const auto known = std::find(distinct.begin(), distinct.end(), found);
+        if (known != distinct.end()) return static_cast<int16_t>(known - distinct.begin());
+        distinct.push_back(found);
+        return static_cast<int16_t>(distinct.size() - 1);
+    }
+
+    // The number of every set's texts, kUnknown until the set is first met. There are at most as
+    // many distinct texts as types times twelve roots.
+    std::array<int16_t, Chord::kLimit> textsOfSet{};
+    std::vector<ChordTexts> distinct;
+    int16_t last = kNoChord;  // the last recognised chord's texts; none yet
+};
+
+// Makes the monitored events' records from what the walk found: transposes the notes of
+// transposed tracks, follows the sounding notes and records the set after each event, and finds
+// the chord changes along the way.
+class Recorder {
+  public:
+    Recorder(const std::vector<TrackPlayState>& states, const UserSettingsRecord& settings)
+        : transposed(states.size()) {
+        if (settings.transposeAmount == 0) return;
+        for (std::size_t i = 0; i < transposed.size(); ++i)
+            transposed[i] = TrackFlag(settings.transposedTracks, static_cast<int64_t>(i));
+        for (std::size_t note = 0; note < transposition.size(); ++note)
+            transposition[note] =
+                midi::TransposeNote(static_cast<uint8_t>(note), settings.transposeAmount);
+    }
+
+    void Record(const Pending* found, std::size_t n) {
+        for (std::size_t j = 0; j < n; ++j) {
+            const Pending& p = found[j];
+            MonitoredEvent record;
+            record.time = p.event.time;
+            record.event = p.event;
+            record.trackIndex = static_cast<int32_t>(p.track);
+            if (transposed[p.track] && midi::IsNoteMessage(p.event))
+                record.event.data1 = transposition[p.event.data1];
+            record.chord = sounding.Apply(record.event);
+            monitoredEvents.push_back(record);
+            changes.Observe(record.time, record.chord);
+        }
+    }
+
+    // Leaves soundingNotes as the walk's events left the sounding notes.
+    void Finish() const { sounding.WriteBack(); }
+
+  private:
+    std::vector<bool> transposed;              // per track; none when the amount is 0
+    std::array<uint8_t, 256> transposition{};  // each note as a transposed track plays it
+    SoundingSet sounding;
+    ChangeFinder changes;
+};
+
+// The cursor of one track: where the walk is in its array and in the current window. The walk
+// reads the track's own array: each event's absolute time is the running sum of the deltas
+// (unsigned 32-bit, wrapping), as a block read would give it, so nothing is copied.
+struct TrackCursor {
+    const MidiEvent* events = nullptr;
+    uint32_t count = 0;        // the events the pass reads: none when the track is muted
+    uint32_t index = 0;        // the next event
+    uint32_t time = 0;         // absolute time of the next event, while index < count
+    uint32_t windowStart = 0;  // where the current window's block began
+    uint32_t windowEnd = 0;    // one past its last event
+    uint32_t channelMask = 0;  // the monitored channels, none when the track is not monitored
+    bool inSysex = false;
+
+    bool HoldsEvent() const { return index < windowEnd; }
+    const MidiEvent& Next() const { return events[index]; }
+    uint32_t BlockCount() const { return windowEnd - windowStart; }
+    // Moves past the next event, keeping `time` that of the one after it.
+    void Advance() {
+        ++index;
+        if (index < count) time += events[index].time;
+    }
+};
+
+// The walk over every track's events in merged order, one window at a time. A window gives each
+// track a block of its next kMergeBlockEvents events (fewer at its end, none when it is muted)
+// and ends after kMergeBlockEvents steps over all tracks; the events it finds to record go to the
+// recorder at its end. Choosing the next track and recording are kept apart so that the choice,
+// one long chain of dependent steps, is not held up by the recording's work.
+//
+// The earliest next event comes from a tree of minima over (time, position) keys, one leaf per
+// track: a step mends the path above its track's leaf, so it costs the logarithm of the number of
+// tracks, and the lowest position wins on equal times because it is the key's low half.
+class Walker {
+  public:
+    Walker(std::vector<TrackPlayState>& trackStates, const UserSettingsRecord& settings)
+        : cursors(trackStates.size()) {
+        uint32_t channelMask = 0;
+        for (int c = 0; c < kMidiChannels; ++c)
+            if (settings.monitoredChannels[static_cast<std::size_t>(c)] != 0)
+                channelMask |= 1u << c;
+        for (std::size_t i = 0; i < cursors.size(); ++i) {
+            const TrackPlayState& s = trackStates[i];
+            TrackCursor& c = cursors[i];
+            c.events = s.track->GetEvents();
+            c.count = s.track->IsMuted() != 0 ? 0 : s.track->GetCount();
+            c.index = s.trackIndex;
+            if (c.index < c.count) c.time = s.track->GetAbsoluteTime(c.index);
+            c.windowStart = c.windowEnd = c.index;
+            c.channelMask =
+                TrackFlag(settings.monitoredTracks, static_cast<int64_t>(i)) ? channelMask : 0;
+            c.inSysex = s.inSysex != 0;
+        }
+        while (leaves < cursors.size())
+            leaves *= 2;
+        tree.assign(2 * leaves, kNoEvent);
+    }
+
+    void Run(Recorder& recorder) {
+        bool stop = false;
+        while (!stop) {
+            uint64_t earliest = LoadWindow();
+            std::size_t found = 0;
+            uint32_t step = 0;
+            while (step < midi::kMergeBlockEvents) {
+                std::size_t k = 0;
+                const Choice choice = ChooseTrack(earliest, k);
+                if (choice == Choice::EndWalk) stop = true;
+                if (choice != Choice::Track) break;
+                found += Step(k, pending[found]);
+                ++step;
+                earliest = Mend(k, Key(k));
+            }
+            recorder.Record(pending.data(), found);
+        }
+    }
+
+  private:
+    // Sorts after every real key: the track has nothing left in its window.
+    static constexpr uint64_t kNoEvent = UINT64_MAX;
+    enum class Choice { Track, EndWindow, EndWalk };
+
+    uint64_t Key(std::size_t i) const {
+        const TrackCursor& c = cursors[i];
+        return c.HoldsEvent() ? (uint64_t{c.time} << 32) | i : kNoEvent;
+    }
+
+    // Gives track i's leaf `key`, mends the minima above it and returns the root. The least of
+    // the siblings on the way up does not depend on the key, so the levels are not a chain of
+    // dependent steps.
+    uint64_t Mend(std::size_t i, uint64_t key) {
+        std::size_t node = leaves + i;
+        tree[node] = key;
+        uint64_t others = kNoEvent;
+        for (; node > 1; node /= 2) {
+            others = std::min(others, tree[node ^ 1]);
+            tree[node / 2] = std::min(key, others);
+        }
+        return std::min(key, others);
+    }
+
+    // Starts a window on every track and returns the least key. The first event of each block is
+    // tested for a run as if the step before it had looked at it; a run left open carries over.
+    uint64_t LoadWindow() {
+        for (std::size_t i = 0; i < cursors.size(); ++i) {
+            TrackCursor& c = cursors[i];
+            c.windowStart = c.index;
+            c.windowEnd =
+                c.index + std::min(midi::kMergeBlockEvents, c.count - std::min(c.index, c.count));
+            tree[leaves + i] = Key(i);
+            if (!c.HoldsEvent()) continue;
+            const MidiEvent& first = c.Next();
+            if (midi::OpensSysexRun(first)) {
+                c.inSysex = true;
+            } else if (midi::ClosesSysexRun(first)) {
+                c.inSysex = false;
+                if (run.open && run.track == i) run.open = false;
+            }
+            if (c.inSysex) run = RunState{true, i};
+        }
+        for (std::size_t node = leaves - 1; node > 0; --node)
+            tree[node] = std::min(tree[2 * node], tree[2 * node + 1]);
+        return tree[1];
+    }
+
+    // The run's track while a run is open, else the track of the least key `earliest`.
+    Choice ChooseTrack(uint64_t earliest, std::size_t& k) {
+        if (run.open) {
+            TrackCursor& c = cursors[run.track];
+            if (c.HoldsEvent()) {
+                k = run.track;
+                return Choice::Track;
+            }
+            // A full window may be followed by more events: the next window reads on.
+            if (c.BlockCount() == midi::kMergeBlockEvents) return Choice::EndWindow;
+            // The run's track has ended without closing its run; the other tracks go on.
+            c.inSysex = false;
+            run.open = false;
+        }
+        if (earliest == kNoEvent) return Choice::EndWalk;
+        k = static_cast<std::size_t>(earliest & UINT32_MAX);
+        return Choice::Track;
+    }
+
+    // Walks past the next event of track k, writing it to `found` with its absolute time; 1 when
+    // it is to be recorded, else 0 (and `found` is free again). The event after it in the block
+    // decides the run.
+    std::size_t Step(std::size_t k, Pending& found) {
+        TrackCursor& c = cursors[k];
+        const MidiEvent& e = c.Next();
+        found.event = e;
+        found.event.time = c.time;
+        found.track = static_cast<uint32_t>(k);
+        // A note event or the all-notes-off event of a monitored channel: worked out without
+        // branches, as the kinds of the tracks' events mix unpredictably.
+        const bool monitoredChannel = ((c.channelMask >> midi::ChannelOf(e.status)) & 1) != 0;
+        const bool counts = midi::IsNoteMessage(e) || midi::IsAllNotesOff(e);
+        c.Advance();
+        if (c.HoldsEvent()) {
+            const MidiEvent& next = c.Next();
+            if (midi::OpensSysexRun(next)) {
+                c.inSysex = true;
+                run = RunState{true, k};
+            } else if (midi::ClosesSysexRun(next)) {
+                c.inSysex = false;
+                run.open = false;
+            }
+        }
+        return static_cast<std::size_t>(monitoredChannel & counts);
+    }
+
+    std::vector<TrackCursor> cursors;
+    std::size_t leaves = 1;  // a power of two, at least the number of tracks
+    // Node n holds the least key of its children 2n and 2n + 1; the root is node 1, track i's leaf
+    // is node leaves + i. Leaves without a track hold kNoEvent.
+    std::vector<uint64_t> tree;
+    RunState run;
+    std::array<Pending, midi::kMergeBlockEvents> pending;  // what the window found to record
 };
 
 void WriteMonitoredEvents() {
@@ -341,24 +395,16 @@ void WriteMonitoredEvents() {
     }
 }
 
-void RebuildTimeline() {
-    chordTimeline.Clear();
-    const bool logChords = UserSettings.logChords != 0;
-    if (logChords) WriteRecognizedChordsHeading(LogStream);
-    ChordTexts last;
-    for (const MonitoredEvent& record : monitoredEvents) {
-        ChordTexts found;
+// Section C of the log: every entry of the timeline with its texts and diagrams.
+void WriteRecognizedChords() {
+    WriteRecognizedChordsHeading(LogStream);
+    for (const ChordEvent& entry : chordTimeline) {
+        ChordTexts texts;
         const FingeringList* fingerings = nullptr;
-        if (!LookupChord(record.chord, found.abbreviation, found.name, fingerings, found.root))
-            continue;  // neither a new chord nor the end of the last one
-        if (found == last) continue;
-        if (logChords) {
-            WriteChordEntryLine(LogStream, record.time, found.root, found.abbreviation, found.name);
-            WriteChord(LogStream, record.chord);
-            LogStream << "\n";
-        }
-        last = found;
-        chordTimeline.Append(record.time, record.chord);
+        LookupChord(entry.chord, texts.abbreviation, texts.name, fingerings, texts.root);
+        WriteChordEntryLine(LogStream, entry.time, texts.root, texts.abbreviation, texts.name);
+        WriteChord(LogStream, entry.chord);
+        LogStream << "\n";
     }
 }
 
@@ -373,9 +419,13 @@ void CMidiOut::AnalyzeChords() {
     for (const TrackPlayState& s : states)
         events += s.track->GetCount();
     monitoredEvents.reserve(events);
-    Selection selection;
-    Walker(states).Run(selection);
-    selection.Finish();
+    // The timeline is found along the walk, from each record as it is made.
+    chordTimeline.Clear();
+    {
+        Recorder recorder(states, UserSettings);
+        Walker(states, UserSettings).Run(recorder);
+        recorder.Finish();
+    }
 
     if (UserSettings.loggingEnabled != 0) {
         WriteFileHeaderSection(LogStream, UserSettings, GetNumTracks(), [this](int32_t t) {
@@ -383,8 +433,7 @@ void CMidiOut::AnalyzeChords() {
         });
         if (UserSettings.logNotes != 0) WriteMonitoredEvents();
     }
-
-    RebuildTimeline();
+    if (UserSettings.logChords != 0) WriteRecognizedChords();
 
     for (TrackPlayState& s : states)
         s.Rewind();
