@@ -7,8 +7,8 @@
 
 namespace {
 
-DialogTemplate LoopBarsTemplate() {
-    using K = ControlKind;
+framework::DialogTemplate LoopBarsTemplate() {
+    using K = framework::ControlKind;
     return {QStringLiteral("Loop Bars"),
             150,
             50,

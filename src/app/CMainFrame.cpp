@@ -56,7 +56,7 @@ int CMainFrame::OnCreate() {
     BuildChordDictionary();
     UserSettings.ResetTrackSettings();
     UserSettings.logFileName = DefaultLogFileName();
-    UserSettings.chordOptions = LoadChordOptions();
+    UserSettings.chordOptions = settings::LoadChordOptions();
 
     if (CFrameWnd::OnCreate() == -1) return -1;
     // Menu items without a handler (the device items among them) stay enabled.
@@ -163,8 +163,8 @@ void CMainFrame::OnIdleUpdateCmdUI() {
         playRefresh_.stop();
 }
 
-const CommandMap* CMainFrame::GetCommandMap() const {
-    static const CommandMap map = CommandMap::Of<CMainFrame>({
+const framework::CommandMap* CMainFrame::GetCommandMap() const {
+    static const framework::CommandMap map = framework::CommandMap::Of<CMainFrame>({
         {ID_SETTINGS_MUTE, &CMainFrame::OnMute},
         {ID_TOOLBAR_MUTE, &CMainFrame::OnMute},
         {ID_SETTINGS_TRANSPOSE, &CMainFrame::OnTranspose},

@@ -87,7 +87,7 @@ class CMainFrame : public CFrameWnd {
 
   protected:
     int OnCreate() override;
-    const CommandMap* GetCommandMap() const override;
+    const framework::CommandMap* GetCommandMap() const override;
 
   private:
     void CreatePositionBar();

@@ -45,7 +45,7 @@ bool CTabulonApp::InitInstance() {
     SetFileDialogFilters(OpenFileFilters());
     CTabulonView::startupDevice = options.device;
     CTabulonView::preferredDevice =
-        options.headless ? QString() : LoadPlayerSettings().outputDevice;
+        options.headless ? QString() : settings::LoadPlayerSettings().outputDevice;
     // Nothing chosen keeps the library's own setting: the automatic order.
     if (const std::string driver = ChosenAudioDriver(); !driver.empty())
         midilib::SetSynthAudioDriver(driver);
@@ -57,7 +57,7 @@ bool CTabulonApp::InitInstance() {
     if (!ProcessShellCommand(commandLine)) return false;
     if (!options.headless) {
         if (auto* view = dynamic_cast<CTabulonView*>(GetMainWnd()->GetActiveView()))
-            view->practice.TakeUp(LoadPlayerSettings());
+            view->practice.TakeUp(settings::LoadPlayerSettings());
     }
     // The frame set the default name; a log opened by the command line keeps its own.
     if (!options.logFile.empty()) UserSettings.logFileName = options.logFile;
@@ -78,7 +78,7 @@ std::string CTabulonApp::ChosenAudioDriver() const {
 }
 
 QString CTabulonApp::FileDialogFolder() const {
-    const QString folder = LoadPlayerSettings().lastFolder;
+    const QString folder = settings::LoadPlayerSettings().lastFolder;
     return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
 }
 
@@ -97,8 +97,8 @@ void CTabulonApp::TellUser(const QString& text, unsigned type) {
     AfxMessageBox(text, type);
 }
 
-const CommandMap* CTabulonApp::GetCommandMap() const {
-    static const CommandMap map = CommandMap::Of<CTabulonApp>({
+const framework::CommandMap* CTabulonApp::GetCommandMap() const {
+    static const framework::CommandMap map = framework::CommandMap::Of<CTabulonApp>({
         {ID_APP_ABOUT, &CTabulonApp::OnAppAbout},
         {ID_FILE_NEW, &CWinApp::OnFileNew},
         {ID_FILE_OPEN, &CWinApp::OnFileOpen},

@@ -43,7 +43,7 @@ class CTabulonApp : public CWinApp {
     uint16_t libraryVersion = 0;
 
   protected:
-    const CommandMap* GetCommandMap() const override;
+    const framework::CommandMap* GetCommandMap() const override;
 
   private:
     StartupOptions options;

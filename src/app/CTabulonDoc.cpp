@@ -62,9 +62,9 @@ void FindChordsOfOpenedFile(CMidiOut& output, const CTabulonDoc& document) {
 void RememberFolder(const QString& folder) {
     const CTabulonApp* app = TabulonApp();
     if (app && app->Options().headless) return;
-    PlayerSettings settings = LoadPlayerSettings();
+    settings::PlayerSettings settings = settings::LoadPlayerSettings();
     settings.lastFolder = folder;
-    SavePlayerSettings(settings);
+    settings::SavePlayerSettings(settings);
 }
 
 // No song, no chords: the display goes blank (File New, a file that could not be opened).
@@ -185,8 +185,8 @@ void CTabulonDoc::OnUpdateFileSaveAs(CCmdUI* cmdUI) {
     cmdUI->Enable(false);
 }
 
-const CommandMap* CTabulonDoc::GetCommandMap() const {
-    static const CommandMap map = CommandMap::Of<CTabulonDoc>({
+const framework::CommandMap* CTabulonDoc::GetCommandMap() const {
+    static const framework::CommandMap map = framework::CommandMap::Of<CTabulonDoc>({
         {ID_FILE_SAVE, &CTabulonDoc::OnFileSave, &CTabulonDoc::OnUpdateFileSave},
         {ID_FILE_SAVE_AS, &CTabulonDoc::OnFileSaveAs, &CTabulonDoc::OnUpdateFileSaveAs},
     });

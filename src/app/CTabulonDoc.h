@@ -64,7 +64,7 @@ class CTabulonDoc : public CDocument {
     uint32_t LengthTicks() const;
 
   protected:
-    const CommandMap* GetCommandMap() const override;
+    const framework::CommandMap* GetCommandMap() const override;
 
   private:
     CTabulonView* FirstView() const;

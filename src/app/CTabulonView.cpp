@@ -52,9 +52,9 @@ bool CTabulonView::OnCmdMsg(unsigned id, int code, CCmdUI* cmdUI) {
         RefreshOutputStatus();
         const CTabulonApp* app = TabulonApp();
         if (output.IsOpen() && !(app && app->Options().headless)) {
-            PlayerSettings settings = LoadPlayerSettings();
+            settings::PlayerSettings settings = settings::LoadPlayerSettings();
             settings.outputDevice = QString::fromLocal8Bit(output.GetDescription());
-            SavePlayerSettings(settings);
+            settings::SavePlayerSettings(settings);
         }
     }
     if (practice.OnCmdMsg(id, code, cmdUI)) return true;
@@ -167,8 +167,8 @@ void CTabulonView::OnUpdateStop(CCmdUI* cmdUI) {
     (void)cmdUI;
 }
 
-const CommandMap* CTabulonView::GetCommandMap() const {
-    static const CommandMap map = CommandMap::Of<CTabulonView>({
+const framework::CommandMap* CTabulonView::GetCommandMap() const {
+    static const framework::CommandMap map = framework::CommandMap::Of<CTabulonView>({
         {ID_PLAY_START, &CTabulonView::OnPlay, &CTabulonView::OnUpdatePlay},
         {ID_TOOLBAR_PLAY, &CTabulonView::OnPlay},
         {ID_PLAY_PAUSE, &CTabulonView::OnPause},

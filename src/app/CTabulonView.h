@@ -87,7 +87,7 @@ class CTabulonView : public CView {
     PracticeControls practice{*this};
 
   protected:
-    const CommandMap* GetCommandMap() const override;
+    const framework::CommandMap* GetCommandMap() const override;
 
   private:
     std::optional<midilib::SynthStatus> SynthStatusNow() const;

@@ -32,7 +32,7 @@ ChordOptions WithMinLength(MinChordLength length) {
 
 void CMainFrame::ApplyChordOptions(const ChordOptions& options) {
     UserSettings.chordOptions = options;
-    SaveChordOptions(options);
+    settings::SaveChordOptions(options);
     if (const auto* document = dynamic_cast<const CTabulonDoc*>(GetActiveDocument()))
         document->UpdateChordTimeline();
     ResetChordDisplayCursor();

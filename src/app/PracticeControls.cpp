@@ -25,7 +25,7 @@ constexpr int kPresets[][2] = {{ID_PRACTICE_SPEED_50, 50},
 
 PracticeControls::PracticeControls(CTabulonView& ownerView) : view(ownerView) {}
 
-void PracticeControls::TakeUp(const PlayerSettings& kept) {
+void PracticeControls::TakeUp(const settings::PlayerSettings& kept) {
     SetSpeedPercent(kept.speedPercent);
     countIn = kept.countIn;
     ApplyPractice();
@@ -83,8 +83,8 @@ int PracticeControls::SpeedPercent() const {
 
 void PracticeControls::SetSpeedPercent(int percent) {
     if (!view.sync) return;
-    const int clamped =
-        std::clamp(percent, PlayerSettings::kMinSpeedPercent, PlayerSettings::kMaxSpeedPercent);
+    const int clamped = std::clamp(percent, settings::PlayerSettings::kMinSpeedPercent,
+                                   settings::PlayerSettings::kMaxSpeedPercent);
     view.sync->SetSpeed(clamped / 100.0);
 }
 
@@ -181,10 +181,10 @@ void PracticeControls::ApplyPractice() {
 }
 
 void PracticeControls::SaveKept() const {
-    PlayerSettings kept = LoadPlayerSettings();
+    settings::PlayerSettings kept = settings::LoadPlayerSettings();
     kept.speedPercent = SpeedPercent();
     kept.countIn = countIn;
-    SavePlayerSettings(kept);
+    settings::SavePlayerSettings(kept);
 }
 
 void PracticeControls::OnUpdateSongCommand(CCmdUI* cmdUI) {
@@ -207,9 +207,9 @@ void PracticeControls::OnUpdateCountIn(CCmdUI* cmdUI) {
     cmdUI->SetCheck(countIn);
 }
 
-const CommandMap* PracticeControls::GetCommandMap() const {
+const framework::CommandMap* PracticeControls::GetCommandMap() const {
     using P = PracticeControls;
-    static const CommandMap map = CommandMap::Of<P>({
+    static const framework::CommandMap map = framework::CommandMap::Of<P>({
         {ID_PRACTICE_REWIND, &P::OnRewind, &P::OnUpdateSongCommand},
         {ID_TOOLBAR_REWIND, &P::OnRewind, &P::OnUpdateSongCommand},
         {ID_PRACTICE_BAR_BACK, &P::OnBarBack, &P::OnUpdateSongCommand},

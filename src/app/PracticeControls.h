@@ -29,7 +29,9 @@
 
 class CCmdUI;
 class CTabulonView;
+namespace settings {
 struct PlayerSettings;
+}
 
 class PracticeControls : public CCmdTarget {
   public:
@@ -43,7 +45,7 @@ class PracticeControls : public CCmdTarget {
 
     explicit PracticeControls(CTabulonView& view);
 
-    void TakeUp(const PlayerSettings& kept);
+    void TakeUp(const settings::PlayerSettings& kept);
     void SeekTo(uint32_t tick);
     // The speed in force in percent of the song's tempo, rounded.
     int SpeedPercent() const;
@@ -73,7 +75,7 @@ class PracticeControls : public CCmdTarget {
     void OnUpdateCountIn(CCmdUI* cmdUI);
 
   protected:
-    const CommandMap* GetCommandMap() const override;
+    const framework::CommandMap* GetCommandMap() const override;
 
   private:
     uint32_t Position() const;

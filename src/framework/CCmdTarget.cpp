@@ -2,6 +2,8 @@
 
 #include "framework/CCmdUI.h"
 
+namespace framework {
+
 const CommandMap::Entry* CommandMap::Find(unsigned id, bool wantUpdate) const {
     for (const CommandMap* map = this; map; map = map->base_) {
         for (const Entry& entry : map->entries_) {
@@ -12,16 +14,18 @@ const CommandMap::Entry* CommandMap::Find(unsigned id, bool wantUpdate) const {
     return nullptr;
 }
 
+}  // namespace framework
+
 bool CCmdTarget::OnCmdMsg(unsigned id, int code, CCmdUI* cmdUI) {
-    const CommandMap* map = GetCommandMap();
+    const framework::CommandMap* map = GetCommandMap();
     if (!map) return false;
     if (code == CN_UPDATE_COMMAND_UI) {
-        const CommandMap::Entry* entry = map->Find(id, true);
+        const framework::CommandMap::Entry* entry = map->Find(id, true);
         if (!entry || !cmdUI) return false;
         entry->update(*this, cmdUI);
         return true;
     }
-    const CommandMap::Entry* entry = map->Find(id, false);
+    const framework::CommandMap::Entry* entry = map->Find(id, false);
     if (!entry) return false;
     if (code == CN_COMMAND) entry->handler(*this);
     return code == CN_COMMAND || code == CN_QUERY_HANDLER;

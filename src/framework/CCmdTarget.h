@@ -4,8 +4,8 @@
 //
 // A class declares its table by overriding GetCommandMap and returning a function-local static:
 //
-//     const CommandMap* CMainFrame::GetCommandMap() const {
-//         static const CommandMap map = CommandMap::Of<CMainFrame>({
+//     const framework::CommandMap* CMainFrame::GetCommandMap() const {
+//         static const framework::CommandMap map = framework::CommandMap::Of<CMainFrame>({
 //             {32797, &CMainFrame::OnMute},
 //             {32777, &CMainFrame::OnTimerPeriod1, &CMainFrame::OnUpdateTimerPeriod1},
 //             {ID_FILE_SAVE, nullptr, &CMainFrame::OnUpdateSave},   // update handler only
@@ -31,6 +31,8 @@
 
 class CCmdUI;
 class CCmdTarget;
+
+namespace framework {
 
 class CommandMap {
   public:
@@ -73,6 +75,8 @@ class CommandMap {
     const CommandMap* base_;
 };
 
+}  // namespace framework
+
 class CCmdTarget {
   public:
     virtual ~CCmdTarget() = default;
@@ -80,5 +84,5 @@ class CCmdTarget {
 
   protected:
     // This class's command table; none by default.
-    virtual const CommandMap* GetCommandMap() const { return nullptr; }
+    virtual const framework::CommandMap* GetCommandMap() const { return nullptr; }
 };

@@ -20,10 +20,11 @@ const char* const kControlId = "controlId";
 
 CDialog::CDialog(QWidget* parent) : QDialog(parent ? parent : AfxGetMainWnd()) {}
 
-CDialog::CDialog(const DialogTemplate& dialogTemplate, QWidget* parent) : CDialog(parent) {
+CDialog::CDialog(const framework::DialogTemplate& dialogTemplate, QWidget* parent)
+    : CDialog(parent) {
     setWindowTitle(dialogTemplate.title);
     setFixedSize(DialogUnitsX(dialogTemplate.cx), DialogUnitsY(dialogTemplate.cy));
-    for (const DialogControl& control : dialogTemplate.controls)
+    for (const framework::DialogControl& control : dialogTemplate.controls)
         AddControl(control);
 }
 
@@ -41,28 +42,28 @@ int CDialog::DialogUnitsY(int units) const {
     return units * QFontMetrics(font()).height() / 8;
 }
 
-QWidget* CDialog::AddControl(const DialogControl& control) {
+QWidget* CDialog::AddControl(const framework::DialogControl& control) {
     QWidget* widget = nullptr;
     switch (control.kind) {
-        case ControlKind::Static:
+        case framework::ControlKind::Static:
             widget = new QLabel(control.text, this);
             break;
-        case ControlKind::Edit:
+        case framework::ControlKind::Edit:
             widget = new QLineEdit(this);
             break;
-        case ControlKind::CheckBox:
+        case framework::ControlKind::CheckBox:
             widget = new QCheckBox(control.text, this);
             break;
-        case ControlKind::PushButton:
-        case ControlKind::DefPushButton: {
+        case framework::ControlKind::PushButton:
+        case framework::ControlKind::DefPushButton: {
             auto* button = new QPushButton(control.text, this);
-            button->setDefault(control.kind == ControlKind::DefPushButton);
+            button->setDefault(control.kind == framework::ControlKind::DefPushButton);
             const unsigned id = control.id;
             connect(button, &QPushButton::clicked, this, [this, id] { OnButton(id); });
             widget = button;
             break;
         }
-        case ControlKind::ListBox: {
+        case framework::ControlKind::ListBox: {
             auto* list = new QListWidget(this);
             list->setSelectionMode((control.style & LBS_MULTIPLESEL)
                                        ? QAbstractItemView::MultiSelection
@@ -71,10 +72,10 @@ QWidget* CDialog::AddControl(const DialogControl& control) {
             widget = list;
             break;
         }
-        case ControlKind::GroupBox:
+        case framework::ControlKind::GroupBox:
             widget = new QGroupBox(control.text, this);
             break;
-        case ControlKind::Icon: {
+        case framework::ControlKind::Icon: {
             auto* label = new QLabel(this);
             label->setPixmap(QIcon(control.text).pixmap(32, 32));
             widget = label;
@@ -84,7 +85,7 @@ QWidget* CDialog::AddControl(const DialogControl& control) {
     widget->setProperty(kControlId, control.id);
     widget->setGeometry(DialogUnitsX(control.x), DialogUnitsY(control.y), DialogUnitsX(control.cx),
                         DialogUnitsY(control.cy));
-    if (control.kind == ControlKind::GroupBox) widget->lower();
+    if (control.kind == framework::ControlKind::GroupBox) widget->lower();
     return widget;
 }
 

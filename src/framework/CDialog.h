@@ -28,6 +28,8 @@
 
 class CDataExchange;
 
+namespace framework {
+
 enum class ControlKind {
     Static,
     Edit,
@@ -53,11 +55,13 @@ struct DialogTemplate {
     std::vector<DialogControl> controls;
 };
 
+}  // namespace framework
+
 class CDialog : public QDialog, public CCmdTarget {
   public:
     // A dialog from a table, or an empty one (add controls with AddControl); the parent is the
     // main frame when none is given.
-    explicit CDialog(const DialogTemplate& dialogTemplate, QWidget* parent = nullptr);
+    explicit CDialog(const framework::DialogTemplate& dialogTemplate, QWidget* parent = nullptr);
     explicit CDialog(QWidget* parent = nullptr);
     ~CDialog() override;
 
@@ -69,7 +73,7 @@ class CDialog : public QDialog, public CCmdTarget {
     void CheckDlgButton(unsigned id, int check);
     int IsDlgButtonChecked(unsigned id) const;
     // Creates one control from a table row.
-    QWidget* AddControl(const DialogControl& control);
+    QWidget* AddControl(const framework::DialogControl& control);
 
   protected:
     virtual bool OnInitDialog();

@@ -30,7 +30,7 @@ CFrameWnd::~CFrameWnd() {
     DestroyView();
 }
 
-bool CFrameWnd::LoadFrame(const FrameResources& resources, CDocument* document,
+bool CFrameWnd::LoadFrame(const framework::FrameResources& resources, CDocument* document,
                           ViewFactory newView) {
     document_ = document;
     newView_ = std::move(newView);
@@ -40,7 +40,7 @@ bool CFrameWnd::LoadFrame(const FrameResources& resources, CDocument* document,
     if (!resources.iconPath.isEmpty()) setWindowIcon(QIcon(resources.iconPath));
 
     menu_.AppendTable(resources.menu);
-    for (const Accelerator& accelerator : resources.accelerators) {
+    for (const framework::Accelerator& accelerator : resources.accelerators) {
         auto* shortcut = new QShortcut(QKeySequence(accelerator.keys), this);
         shortcut->setContext(Qt::WindowShortcut);
         const unsigned id = accelerator.id;

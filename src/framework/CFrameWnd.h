@@ -49,6 +49,8 @@ class CDocument;
 class CView;
 class QMenu;
 
+namespace framework {
+
 struct Accelerator {
     QString keys;  // QKeySequence text: "Ctrl+O", "Shift+Delete", "F6"
     unsigned id;
@@ -64,6 +66,8 @@ struct FrameResources {
     QString iconPath;
 };
 
+}  // namespace framework
+
 class CFrameWnd : public QMainWindow, public CCmdTarget {
   public:
     using ViewFactory = std::function<std::unique_ptr<CView>()>;
@@ -72,7 +76,8 @@ class CFrameWnd : public QMainWindow, public CCmdTarget {
     ~CFrameWnd() override;
 
     // Builds menu and accelerators, then runs OnCreate; false when OnCreate returned -1.
-    bool LoadFrame(const FrameResources& resources, CDocument* document, ViewFactory newView);
+    bool LoadFrame(const framework::FrameResources& resources, CDocument* document,
+                   ViewFactory newView);
     // Shows the frame and lets the view take the document's state (CView::OnInitialUpdate).
     void InitialUpdateFrame();
 
@@ -112,7 +117,7 @@ class CFrameWnd : public QMainWindow, public CCmdTarget {
     void dropEvent(QDropEvent* event) override;
 
   private:
-    GuiDispatcher dispatcher_;
+    framework::GuiDispatcher dispatcher_;
     CMenu menu_;
     CDocument* document_ = nullptr;
     CView* view_ = nullptr;  // owned by the widget tree, as the central widget

@@ -120,16 +120,16 @@ bool CMenu::AppendMenu(unsigned flags, unsigned id, const QString& text) {
     return true;
 }
 
-void CMenu::AppendTable(const std::vector<MenuItem>& items) {
-    for (const MenuItem& row : items) {
+void CMenu::AppendTable(const std::vector<framework::MenuItem>& items) {
+    for (const framework::MenuItem& row : items) {
         switch (row.kind) {
-            case MenuItem::Kind::Command:
+            case framework::MenuItem::Kind::Command:
                 AppendMenu(MF_STRING | row.flags, row.id, row.text);
                 break;
-            case MenuItem::Kind::Separator:
+            case framework::MenuItem::Kind::Separator:
                 AppendMenu(MF_SEPARATOR);
                 break;
-            case MenuItem::Kind::Popup: {
+            case framework::MenuItem::Kind::Popup: {
                 CMenu popup;
                 popup.CreateMenu();
                 popup.AppendTable(row.items);

@@ -27,6 +27,8 @@ class QAction;
 class QMenu;
 class QWidget;
 
+namespace framework {
+
 struct MenuItem {
     enum class Kind { Command, Separator, Popup };
     Kind kind = Kind::Command;
@@ -43,6 +45,8 @@ struct MenuItem {
         return {Kind::Popup, 0, std::move(text), 0, std::move(items)};
     }
 };
+
+}  // namespace framework
 
 class CMenu {
   public:
@@ -75,7 +79,7 @@ class CMenu {
 
     // Framework use: a handle on an existing menu widget; appends the rows of a menu table.
     static CMenu Attach(QWidget* menu);
-    void AppendTable(const std::vector<MenuItem>& items);
+    void AppendTable(const std::vector<framework::MenuItem>& items);
     // A command item owned by `menu` (not yet added to it), routed like every other item.
     static QAction* NewCommandItem(QWidget* menu, unsigned id, const QString& text);
     // The command identifier of an item; 0 for separators and popups.

@@ -31,7 +31,7 @@ CRecentFileList::CRecentFileList(int capacity) : capacity_(capacity > 0 ? capaci
 
 void CRecentFileList::ReadList() {
     files_.clear();
-    QSettings profile = UserProfile();
+    QSettings profile = framework::UserProfile();
     profile.beginGroup(kGroup);
     for (int i = 0; i < capacity_; ++i) {
         const QString path = profile.value(EntryKey(i)).toString();
@@ -40,7 +40,7 @@ void CRecentFileList::ReadList() {
 }
 
 void CRecentFileList::WriteList() const {
-    QSettings profile = UserProfile();
+    QSettings profile = framework::UserProfile();
     profile.remove(kGroup);
     profile.beginGroup(kGroup);
     for (int i = 0; i < files_.size(); ++i)

@@ -1,7 +1,8 @@
 #include "framework/CSingleDocTemplate.h"
 
-CSingleDocTemplate::CSingleDocTemplate(FrameResources resources, DocumentFactory newDocument,
-                                       FrameFactory newFrame, ViewFactory newView)
+CSingleDocTemplate::CSingleDocTemplate(framework::FrameResources resources,
+                                       DocumentFactory newDocument, FrameFactory newFrame,
+                                       ViewFactory newView)
     : resources_(std::move(resources)),
       newDocument_(std::move(newDocument)),
       newFrame_(std::move(newFrame)),

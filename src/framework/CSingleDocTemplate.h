@@ -40,14 +40,14 @@ class CSingleDocTemplate {
         regFileTypeName
     };
 
-    CSingleDocTemplate(FrameResources resources, DocumentFactory newDocument, FrameFactory newFrame,
-                       ViewFactory newView);
+    CSingleDocTemplate(framework::FrameResources resources, DocumentFactory newDocument,
+                       FrameFactory newFrame, ViewFactory newView);
     ~CSingleDocTemplate();
     CSingleDocTemplate(const CSingleDocTemplate&) = delete;
     CSingleDocTemplate& operator=(const CSingleDocTemplate&) = delete;
 
     template <class Doc, class Frame, class View>
-    static std::unique_ptr<CSingleDocTemplate> Create(FrameResources resources) {
+    static std::unique_ptr<CSingleDocTemplate> Create(framework::FrameResources resources) {
         return std::make_unique<CSingleDocTemplate>(
             std::move(resources), [] { return std::make_unique<Doc>(); },
             [] { return std::make_unique<Frame>(); }, [] { return std::make_unique<View>(); });
@@ -61,7 +61,7 @@ class CSingleDocTemplate {
     CFrameWnd* GetFrame() const { return frame_.get(); }
 
   private:
-    FrameResources resources_;
+    framework::FrameResources resources_;
     DocumentFactory newDocument_;
     FrameFactory newFrame_;
     ViewFactory newView_;

@@ -22,13 +22,13 @@ bool CToolBar::Create(CFrameWnd* frame, unsigned id) {
     return true;
 }
 
-bool CToolBar::LoadToolBar(const std::vector<ToolBarButton>& buttons) {
+bool CToolBar::LoadToolBar(const std::vector<framework::ToolBarButton>& buttons) {
     if (!frame_) return false;
-    for (const ToolBarButton& button : buttons) {
+    for (const framework::ToolBarButton& button : buttons) {
         if (!QFile::exists(button.iconPath)) return false;
     }
     setIconSize(QSize(25, 19));
-    for (const ToolBarButton& button : buttons) {
+    for (const framework::ToolBarButton& button : buttons) {
         QAction* action = CMenu::NewCommandItem(this, button.id, button.toolTip);
         action->setIcon(QIcon(button.iconPath));
         action->setToolTip(button.toolTip);

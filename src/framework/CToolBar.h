@@ -16,11 +16,15 @@
 
 class CFrameWnd;
 
+namespace framework {
+
 struct ToolBarButton {
     unsigned id;
     QString iconPath;  // e.g. ":/toolbar/open.svg"
     QString toolTip;
 };
+
+}  // namespace framework
 
 class CToolBar : public QToolBar {
   public:
@@ -30,7 +34,7 @@ class CToolBar : public QToolBar {
     bool Create(CFrameWnd* frame, unsigned id = AFX_IDW_TOOLBAR);
     // Adds one button per row, in order. Fails (adding nothing) when the toolbar is not created
     // or an icon resource does not exist.
-    bool LoadToolBar(const std::vector<ToolBarButton>& buttons);
+    bool LoadToolBar(const std::vector<framework::ToolBarButton>& buttons);
 
     unsigned GetDlgCtrlID() const { return id_; }
     // The button's action for command `id`; none when the toolbar has no such button.

@@ -45,7 +45,7 @@ class CView : public QWidget, public CCmdTarget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    GuiDispatcher dispatcher_;
+    framework::GuiDispatcher dispatcher_;
     CFrameWnd* frame_ = nullptr;
     CDocument* document_ = nullptr;
 };

@@ -49,7 +49,9 @@ bool CWinApp::OnIdle(long count) {
 
 QString CWinApp::GetProfileString(const QString& section, const QString& entry,
                                   const QString& defaultValue) {
-    return UserProfile().value(section + QLatin1Char('/') + entry, defaultValue).toString();
+    return framework::UserProfile()
+        .value(section + QLatin1Char('/') + entry, defaultValue)
+        .toString();
 }
 
 void CWinApp::LoadStdProfileSettings(int maxRecentFiles) {

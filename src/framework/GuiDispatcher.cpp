@@ -7,6 +7,8 @@
 #include <QMetaObject>
 #include <cstdint>
 
+namespace framework {
+
 GuiDispatcher::GuiDispatcher() {
     eventFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (eventFd_ < 0) return;  // Signal falls back to a queued call
@@ -41,3 +43,5 @@ void GuiDispatcher::OnSignalled() {
     (void)read;
     DeliverAll();
 }
+
+}  // namespace framework

@@ -14,6 +14,8 @@
 
 #include "midi/MessageWindow.h"
 
+namespace framework {
+
 class GuiDispatcher final : public MessageDispatcher {
   public:
     GuiDispatcher();
@@ -28,3 +30,5 @@ class GuiDispatcher final : public MessageDispatcher {
     int eventFd_ = -1;
     std::unique_ptr<QSocketNotifier> notifier_;
 };
+
+}  // namespace framework

@@ -8,8 +8,8 @@
 namespace {
 
 // The test hook; empty for real boxes.
-MessageBoxHandler& Handler() {
-    static MessageBoxHandler handler;
+framework::MessageBoxHandler& Handler() {
+    static framework::MessageBoxHandler handler;
     return handler;
 }
 
@@ -28,12 +28,8 @@ QMessageBox::Icon IconOf(unsigned type) {
 
 }  // namespace
 
-MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
-    return std::exchange(Handler(), std::move(handler));
-}
-
 int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned type) {
-    const MessageBoxRequest request{owner, text, caption, type};
+    const framework::MessageBoxRequest request{owner, text, caption, type};
     if (Handler()) return Handler()(request);
     QMessageBox box(IconOf(type), caption, text, QMessageBox::Ok, owner);
     box.exec();
@@ -46,6 +42,12 @@ int AfxMessageBox(const QString& text, unsigned type) {
                       app ? app->GetAppTitle() : QStringLiteral("Tabulon"), type);
 }
 
+namespace framework {
+
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
+    return std::exchange(Handler(), std::move(handler));
+}
+
 MessageBoxCapture::MessageBoxCapture()
     : previous_(SetMessageBoxHandler([this](const MessageBoxRequest& request) {
           boxes_.push_back(request);
@@ -55,3 +57,5 @@ MessageBoxCapture::MessageBoxCapture()
 MessageBoxCapture::~MessageBoxCapture() {
     SetMessageBoxHandler(std::move(previous_));
 }
+
+}  // namespace framework

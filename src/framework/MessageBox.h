@@ -15,6 +15,11 @@
 
 class QWidget;
 
+int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned type = MB_OK);
+int AfxMessageBox(const QString& text, unsigned type = MB_OK);
+
+namespace framework {
+
 struct MessageBoxRequest {
     QWidget* owner;
     QString text;
@@ -24,9 +29,6 @@ struct MessageBoxRequest {
 
 using MessageBoxHandler = std::function<int(const MessageBoxRequest&)>;
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
-
-int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned type = MB_OK);
-int AfxMessageBox(const QString& text, unsigned type = MB_OK);
 
 class MessageBoxCapture {
   public:
@@ -42,3 +44,5 @@ class MessageBoxCapture {
     std::vector<MessageBoxRequest> boxes_;
     MessageBoxHandler previous_;
 };
+
+}  // namespace framework

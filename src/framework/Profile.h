@@ -5,6 +5,10 @@
 
 #include <QSettings>
 
+namespace framework {
+
 inline QSettings UserProfile() {
     return QSettings(QStringLiteral("Tabulon"), QStringLiteral("Tabulon"));
 }
+
+}  // namespace framework

@@ -14,8 +14,8 @@ QString MainDocumentString() {
     return QStringLiteral("Tabulon\n\nTabulon\n\n\nTabulon.Document\nTabulon Document");
 }
 
-std::vector<MenuItem> MainMenuTable() {
-    using M = MenuItem;
+std::vector<framework::MenuItem> MainMenuTable() {
+    using M = framework::MenuItem;
     return {
         M::Popup("&File", {M::Command(ID_FILE_OPEN, "&Open...\tCtrl+O"), M::Separator(),
                            M::Command(ID_FILE_MRU_FILE1, "Recent File", MF_GRAYED), M::Separator(),
@@ -40,8 +40,8 @@ QString ChordsMenuLabel() {
     return QStringLiteral("&Chords");
 }
 
-std::vector<MenuItem> ChordsMenuTable() {
-    using M = MenuItem;
+std::vector<framework::MenuItem> ChordsMenuTable() {
+    using M = framework::MenuItem;
     return {
         M::Command(ID_CHORDS_GUITARIST_VIEW, "&Guitarist View"),
         M::Separator(),
@@ -58,7 +58,7 @@ std::vector<MenuItem> ChordsMenuTable() {
     };
 }
 
-std::vector<ToolBarButton> ChordsToolBarButtons() {
+std::vector<framework::ToolBarButton> ChordsToolBarButtons() {
     return {{ID_TOOLBAR_GUITARIST_VIEW, ":/toolbar/guitarist.svg", "Guitarist View"}};
 }
 
@@ -66,8 +66,8 @@ QString PracticeMenuLabel() {
     return QStringLiteral("P&ractice");
 }
 
-std::vector<MenuItem> PracticeMenuTable() {
-    using M = MenuItem;
+std::vector<framework::MenuItem> PracticeMenuTable() {
+    using M = framework::MenuItem;
     return {
         M::Command(ID_PRACTICE_PLAY_PAUSE, "&Play/Pause\tSpace"),
         M::Command(ID_PRACTICE_REWIND, "&Rewind\tHome"),
@@ -90,7 +90,7 @@ std::vector<MenuItem> PracticeMenuTable() {
     };
 }
 
-std::vector<Accelerator> PracticeAcceleratorTable() {
+std::vector<framework::Accelerator> PracticeAcceleratorTable() {
     return {
         {"Space", ID_PRACTICE_PLAY_PAUSE}, {"Home", ID_PRACTICE_REWIND},
         {"Left", ID_PRACTICE_BAR_BACK},    {"Right", ID_PRACTICE_BAR_FORWARD},
@@ -98,7 +98,7 @@ std::vector<Accelerator> PracticeAcceleratorTable() {
     };
 }
 
-std::vector<ToolBarButton> PracticeToolBarButtons() {
+std::vector<framework::ToolBarButton> PracticeToolBarButtons() {
     return {
         {ID_TOOLBAR_REWIND, ":/toolbar/rewind.svg", "Rewind (Home)"},
         {ID_TOOLBAR_SLOWER, ":/toolbar/slower.svg", "Slower ([)"},
@@ -108,7 +108,7 @@ std::vector<ToolBarButton> PracticeToolBarButtons() {
     };
 }
 
-std::vector<Accelerator> MainAcceleratorTable() {
+std::vector<framework::Accelerator> MainAcceleratorTable() {
     return {
         {"Ctrl+N", ID_FILE_NEW},      {"Ctrl+O", ID_FILE_OPEN},   {"Ctrl+P", ID_PLAY_START},
         {"Ctrl+S", ID_FILE_SAVE},     {"Ctrl+C", ID_EDIT_COPY},   {"Ctrl+Ins", ID_EDIT_COPY},
@@ -118,7 +118,7 @@ std::vector<Accelerator> MainAcceleratorTable() {
     };
 }
 
-std::vector<ToolBarButton> MainToolBarButtons() {
+std::vector<framework::ToolBarButton> MainToolBarButtons() {
     return {
         {ID_FILE_OPEN, ":/toolbar/open.svg", "Open"},
         {ID_TOOLBAR_STOP, ":/toolbar/stop.svg", "Stop"},
@@ -137,15 +137,15 @@ QString ApplicationIconPath() {
     return QStringLiteral(":/icons/tabulon.svg");
 }
 
-FrameResources MainFrameResources() {
-    std::vector<Accelerator> keys = MainAcceleratorTable();
-    for (Accelerator& key : PracticeAcceleratorTable())
+framework::FrameResources MainFrameResources() {
+    std::vector<framework::Accelerator> keys = MainAcceleratorTable();
+    for (framework::Accelerator& key : PracticeAcceleratorTable())
         keys.push_back(std::move(key));
     return {MainDocumentString(), MainMenuTable(), std::move(keys), ApplicationIconPath()};
 }
 
-DialogTemplate AboutBoxTemplate() {
-    using K = ControlKind;
+framework::DialogTemplate AboutBoxTemplate() {
+    using K = framework::ControlKind;
     return {
         "About Tabulon",
         233,

@@ -21,37 +21,37 @@ void InitResources();
 QString MainDocumentString();
 
 // Menu 128 with its popups; the device menu is inserted by the view at run time.
-std::vector<MenuItem> MainMenuTable();
+std::vector<framework::MenuItem> MainMenuTable();
 
 // The "&Chords" menu of the guitarist's options, which the frame inserts after the device menu.
 QString ChordsMenuLabel();
-std::vector<MenuItem> ChordsMenuTable();
+std::vector<framework::MenuItem> ChordsMenuTable();
 
 // The Guitarist View button, after the designed ten and a separator.
-std::vector<ToolBarButton> ChordsToolBarButtons();
+std::vector<framework::ToolBarButton> ChordsToolBarButtons();
 
 // The "P&ractice" menu, which the frame inserts after the Play menu, its keys and its toolbar
 // buttons (after the Guitarist View button and a separator).
 QString PracticeMenuLabel();
-std::vector<MenuItem> PracticeMenuTable();
-std::vector<Accelerator> PracticeAcceleratorTable();
-std::vector<ToolBarButton> PracticeToolBarButtons();
+std::vector<framework::MenuItem> PracticeMenuTable();
+std::vector<framework::Accelerator> PracticeAcceleratorTable();
+std::vector<framework::ToolBarButton> PracticeToolBarButtons();
 
 // Accelerators 128.
-std::vector<Accelerator> MainAcceleratorTable();
+std::vector<framework::Accelerator> MainAcceleratorTable();
 
 // Toolbar 157: ten buttons, no separators.
-std::vector<ToolBarButton> MainToolBarButtons();
+std::vector<framework::ToolBarButton> MainToolBarButtons();
 
 // Everything the document template hands to its frame: the designed tables, with the practice
 // keys after the designed accelerators.
-FrameResources MainFrameResources();
+framework::FrameResources MainFrameResources();
 
 // Icon 128.
 QString ApplicationIconPath();
 
 // Dialog 100, the About box; control IDC_VERSION_LABEL receives the library version.
-DialogTemplate AboutBoxTemplate();
+framework::DialogTemplate AboutBoxTemplate();
 
 // The filters of the Open dialog, MIDI files first.
 QStringList OpenFileFilters();

@@ -15,8 +15,8 @@ void CMonitorChannelsDlg::DoDataExchange(CDataExchange* pDX) {
         DDX_Check(pDX, IDC_CHANNEL_CHECKS[channel], channelValues[channel]);
 }
 
-const CommandMap* CMonitorChannelsDlg::GetCommandMap() const {
-    static const CommandMap map = CommandMap::Of<CMonitorChannelsDlg>({
+const framework::CommandMap* CMonitorChannelsDlg::GetCommandMap() const {
+    static const framework::CommandMap map = framework::CommandMap::Of<CMonitorChannelsDlg>({
         {IDC_CHANNELS_SELECT_ALL, &CMonitorChannelsDlg::OnSelectAll},
         {IDC_CHANNELS_DESELECT_ALL, &CMonitorChannelsDlg::OnDeselectAll},
     });

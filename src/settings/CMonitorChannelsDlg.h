@@ -16,7 +16,7 @@ class CMonitorChannelsDlg : public CDialog {
 
   protected:
     void DoDataExchange(CDataExchange* pDX) override;
-    const CommandMap* GetCommandMap() const override;
+    const framework::CommandMap* GetCommandMap() const override;
 
   private:
     void OnSelectAll();

@@ -21,7 +21,7 @@ QString TrackName(int index) {
 
 }  // namespace
 
-CTrackListDlg::CTrackListDlg(const DialogTemplate& dialogTemplate, TrackFlags& flags,
+CTrackListDlg::CTrackListDlg(const framework::DialogTemplate& dialogTemplate, TrackFlags& flags,
                              QWidget* parent)
     : CDialog(dialogTemplate, parent), flags_(flags) {}
 
@@ -51,8 +51,8 @@ bool CTrackListDlg::OnInitDialog() {
     return CDialog::OnInitDialog();
 }
 
-const CommandMap* CTrackListDlg::GetCommandMap() const {
-    static const CommandMap map = CommandMap::Of<CTrackListDlg>({
+const framework::CommandMap* CTrackListDlg::GetCommandMap() const {
+    static const framework::CommandMap map = framework::CommandMap::Of<CTrackListDlg>({
         {IDC_TRACKS_SELECT_ALL, &CTrackListDlg::OnSelectAll},
         {IDC_TRACKS_DESELECT_ALL, &CTrackListDlg::OnDeselectAll},
     });

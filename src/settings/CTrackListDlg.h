@@ -20,7 +20,7 @@ class QListWidget;
 
 class CTrackListDlg : public CDialog {
   public:
-    CTrackListDlg(const DialogTemplate& dialogTemplate, TrackFlags& flags,
+    CTrackListDlg(const framework::DialogTemplate& dialogTemplate, TrackFlags& flags,
                   QWidget* parent = nullptr);
 
     static constexpr const char* kNoName = "NO NAME";
@@ -28,7 +28,7 @@ class CTrackListDlg : public CDialog {
   protected:
     bool OnInitDialog() override;
     void OnOK() override;
-    const CommandMap* GetCommandMap() const override;
+    const framework::CommandMap* GetCommandMap() const override;
 
   private:
     void OnSelectAll();

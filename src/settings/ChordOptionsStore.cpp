@@ -3,9 +3,11 @@
 #include <QSettings>
 #include <QString>
 
+namespace settings {
+
 namespace {
 
-const QString kGroup = QStringLiteral("Chords");
+constexpr QLatin1StringView kGroup("Chords");
 
 }  // namespace
 
@@ -35,3 +37,5 @@ void SaveChordOptions(const ChordOptions& options) {
     settings.setValue("minChordLength",
                       QString::fromLatin1(length.data(), static_cast<qsizetype>(length.size())));
 }
+
+}  // namespace settings

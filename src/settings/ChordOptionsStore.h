@@ -5,5 +5,9 @@
 
 #include "settings/ChordOptions.h"
 
+namespace settings {
+
 ChordOptions LoadChordOptions();
 void SaveChordOptions(const ChordOptions& options);
+
+}  // namespace settings

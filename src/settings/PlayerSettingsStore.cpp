@@ -4,14 +4,16 @@
 
 #include "framework/Profile.h"
 
+namespace settings {
+
 namespace {
 
-const QString kGroup = QStringLiteral("Player");
+constexpr QLatin1StringView kGroup("Player");
 
 }  // namespace
 
 PlayerSettings LoadPlayerSettings() {
-    QSettings profile = UserProfile();
+    QSettings profile = framework::UserProfile();
     profile.beginGroup(kGroup);
     PlayerSettings settings;
     bool isNumber = false;
@@ -26,10 +28,12 @@ PlayerSettings LoadPlayerSettings() {
 }
 
 void SavePlayerSettings(const PlayerSettings& settings) {
-    QSettings profile = UserProfile();
+    QSettings profile = framework::UserProfile();
     profile.beginGroup(kGroup);
     profile.setValue("speedPercent", settings.speedPercent);
     profile.setValue("countIn", settings.countIn);
     profile.setValue("lastFolder", settings.lastFolder);
     profile.setValue("outputDevice", settings.outputDevice);
 }
+
+}  // namespace settings

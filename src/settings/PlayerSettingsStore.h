@@ -7,6 +7,8 @@
 
 #include <QString>
 
+namespace settings {
+
 struct PlayerSettings {
     static constexpr int kMinSpeedPercent = 25;
     static constexpr int kMaxSpeedPercent = 200;
@@ -19,3 +21,5 @@ struct PlayerSettings {
 
 PlayerSettings LoadPlayerSettings();
 void SavePlayerSettings(const PlayerSettings& settings);
+
+}  // namespace settings

@@ -6,10 +6,10 @@ namespace settings {
 
 namespace {
 
-using K = ControlKind;
+using K = framework::ControlKind;
 
 // OK above Cancel in a column at the right edge of a dialog `width` units wide.
-void AddOkCancelColumn(DialogTemplate& dialog, int width) {
+void AddOkCancelColumn(framework::DialogTemplate& dialog, int width) {
     dialog.controls.push_back(
         {K::DefPushButton, IDOK, QStringLiteral("OK"), width - 57, 7, 50, 14});
     dialog.controls.push_back(
@@ -17,7 +17,8 @@ void AddOkCancelColumn(DialogTemplate& dialog, int width) {
 }
 
 // Select All, Deselect All, OK, Cancel in a row at height y.
-void AddButtonRow(DialogTemplate& dialog, int y, unsigned selectAll, unsigned deselectAll) {
+void AddButtonRow(framework::DialogTemplate& dialog, int y, unsigned selectAll,
+                  unsigned deselectAll) {
     dialog.controls.push_back(
         {K::PushButton, selectAll, QStringLiteral("Select All"), 7, y, 44, 14});
     dialog.controls.push_back(
@@ -26,13 +27,13 @@ void AddButtonRow(DialogTemplate& dialog, int y, unsigned selectAll, unsigned de
     dialog.controls.push_back({K::PushButton, IDCANCEL, QStringLiteral("Cancel"), 151, y, 44, 14});
 }
 
-DialogControl TrackList(int x, int y, int cx, int cy) {
+framework::DialogControl TrackList(int x, int y, int cx, int cy) {
     return {K::ListBox, IDC_TRACK_LIST, QString(), x, y, cx, cy, LBS_MULTIPLESEL};
 }
 
-DialogTemplate ValueTemplate(const QString& title, const QString& label, unsigned editId,
-                             const QString& unit) {
-    DialogTemplate dialog{title, 150, 46, {}};
+framework::DialogTemplate ValueTemplate(const QString& title, const QString& label, unsigned editId,
+                                        const QString& unit) {
+    framework::DialogTemplate dialog{title, 150, 46, {}};
     dialog.controls.push_back({K::Static, IDC_STATIC, label, 7, 7, 60, 8});
     dialog.controls.push_back({K::Edit, editId, QString(), 7, 18, 50, 14});
     dialog.controls.push_back({K::Static, IDC_STATIC, unit, 61, 21, 24, 8});
@@ -42,22 +43,22 @@ DialogTemplate ValueTemplate(const QString& title, const QString& label, unsigne
 
 }  // namespace
 
-const DialogTemplate& SetTempoTemplate() {
-    static const DialogTemplate dialog = ValueTemplate(
+const framework::DialogTemplate& SetTempoTemplate() {
+    static const framework::DialogTemplate dialog = ValueTemplate(
         QStringLiteral("Set Tempo"), QStringLiteral("Tempo:"), IDC_TEMPO, QStringLiteral("BPM"));
     return dialog;
 }
 
-const DialogTemplate& SetResolutionTemplate() {
-    static const DialogTemplate dialog =
+const framework::DialogTemplate& SetResolutionTemplate() {
+    static const framework::DialogTemplate dialog =
         ValueTemplate(QStringLiteral("Set Resolution"), QStringLiteral("Resolution:"),
                       IDC_RESOLUTION, QStringLiteral("TPB"));
     return dialog;
 }
 
-const DialogTemplate& LoggingTemplate() {
-    static const DialogTemplate dialog = [] {
-        DialogTemplate d{QStringLiteral("Logging"), 260, 104, {}};
+const framework::DialogTemplate& LoggingTemplate() {
+    static const framework::DialogTemplate dialog = [] {
+        framework::DialogTemplate d{QStringLiteral("Logging"), 260, 104, {}};
         d.controls.push_back({K::Static, IDC_STATIC, QStringLiteral("Logfile:"), 7, 10, 28, 8});
         d.controls.push_back({K::Edit, IDC_LOG_FILE, QString(), 37, 7, 156, 14});
         const struct {
@@ -80,9 +81,9 @@ const DialogTemplate& LoggingTemplate() {
     return dialog;
 }
 
-const DialogTemplate& MonitorChannelsTemplate() {
-    static const DialogTemplate dialog = [] {
-        DialogTemplate d{QStringLiteral("Monitor Midi Channels"), 202, 104, {}};
+const framework::DialogTemplate& MonitorChannelsTemplate() {
+    static const framework::DialogTemplate dialog = [] {
+        framework::DialogTemplate d{QStringLiteral("Monitor Midi Channels"), 202, 104, {}};
         d.controls.push_back(
             {K::GroupBox, IDC_STATIC, QStringLiteral("MIDI Channels To Monitor"), 7, 7, 188, 68});
         for (int channel = 0; channel < 16; ++channel) {
@@ -99,9 +100,9 @@ const DialogTemplate& MonitorChannelsTemplate() {
     return dialog;
 }
 
-const DialogTemplate& MonitorTracksTemplate() {
-    static const DialogTemplate dialog = [] {
-        DialogTemplate d{QStringLiteral("Monitor Tracks"), 236, 156, {}};
+const framework::DialogTemplate& MonitorTracksTemplate() {
+    static const framework::DialogTemplate dialog = [] {
+        framework::DialogTemplate d{QStringLiteral("Monitor Tracks"), 236, 156, {}};
         d.controls.push_back({K::Static, IDC_STATIC,
                               QStringLiteral("Select The Track(s) you wish to monitor"), 7, 7, 164,
                               8});
@@ -120,9 +121,9 @@ const DialogTemplate& MonitorTracksTemplate() {
     return dialog;
 }
 
-const DialogTemplate& MuteTracksTemplate() {
-    static const DialogTemplate dialog = [] {
-        DialogTemplate d{QStringLiteral("Mute Tracks"), 202, 160, {}};
+const framework::DialogTemplate& MuteTracksTemplate() {
+    static const framework::DialogTemplate dialog = [] {
+        framework::DialogTemplate d{QStringLiteral("Mute Tracks"), 202, 160, {}};
         d.controls.push_back(
             {K::Static, IDC_STATIC, QStringLiteral("Select Tracks to Mute"), 7, 7, 188, 8});
         d.controls.push_back(TrackList(7, 19, 188, 114));
@@ -132,9 +133,9 @@ const DialogTemplate& MuteTracksTemplate() {
     return dialog;
 }
 
-const DialogTemplate& TransposeTracksTemplate() {
-    static const DialogTemplate dialog = [] {
-        DialogTemplate d{QStringLiteral("Transpose Tracks"), 202, 172, {}};
+const framework::DialogTemplate& TransposeTracksTemplate() {
+    static const framework::DialogTemplate dialog = [] {
+        framework::DialogTemplate d{QStringLiteral("Transpose Tracks"), 202, 172, {}};
         d.controls.push_back(TrackList(7, 7, 188, 108));
         d.controls.push_back(
             {K::Static, IDC_STATIC, QStringLiteral("Transpose Amount:"), 7, 126, 72, 8});

@@ -14,12 +14,12 @@
 
 namespace settings {
 
-const DialogTemplate& SetTempoTemplate();
-const DialogTemplate& SetResolutionTemplate();
-const DialogTemplate& LoggingTemplate();
-const DialogTemplate& MonitorChannelsTemplate();
-const DialogTemplate& MonitorTracksTemplate();
-const DialogTemplate& MuteTracksTemplate();
-const DialogTemplate& TransposeTracksTemplate();
+const framework::DialogTemplate& SetTempoTemplate();
+const framework::DialogTemplate& SetResolutionTemplate();
+const framework::DialogTemplate& LoggingTemplate();
+const framework::DialogTemplate& MonitorChannelsTemplate();
+const framework::DialogTemplate& MonitorTracksTemplate();
+const framework::DialogTemplate& MuteTracksTemplate();
+const framework::DialogTemplate& TransposeTracksTemplate();
 
 }  // namespace settings

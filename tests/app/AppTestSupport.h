@@ -112,7 +112,7 @@ class AppFixture : public ::testing::Test {
     void SetUp() override {
         EnsureApplication();
         // Every test starts from an empty profile, also when several run in one process.
-        UserProfile().clear();
+        framework::UserProfile().clear();
         UserSettings = UserSettingsRecord{};
         midilib::SetTestOutputDevices(
             {Device("Port A", false, portProbe), Device("Test Synth", false, synthProbe)});
@@ -146,7 +146,7 @@ class AppFixture : public ::testing::Test {
         return n;
     }
 
-    MessageBoxCapture boxes;
+    framework::MessageBoxCapture boxes;
     std::shared_ptr<midilib::TestDeviceProbe> portProbe =
         std::make_shared<midilib::TestDeviceProbe>();
     std::shared_ptr<midilib::TestDeviceProbe> synthProbe =

@@ -16,13 +16,13 @@ class ChordOptionsCommandsTest : public AppFixture {
     // Every test starts as a fresh install would.
     void SetUp() override {
         EnsureApplication();
-        SaveChordOptions(ChordOptions{});
+        settings::SaveChordOptions(ChordOptions{});
         AppFixture::SetUp();
     }
     // And leaves none for the tests after it.
     void TearDown() override {
         AppFixture::TearDown();
-        SaveChordOptions(ChordOptions{});
+        settings::SaveChordOptions(ChordOptions{});
     }
     bool Checked(unsigned id) {
         QAction* item = frame->GetMenu()->FindItem(id);
@@ -45,7 +45,7 @@ TEST_F(ChordOptionsCommandsTest, AFreshInstallShowsTheDesignedViewAndGuitaristVi
 
     ASSERT_TRUE(Command(ID_TOOLBAR_GUITARIST_VIEW));
     EXPECT_EQ(UserSettings.chordOptions, ChordOptions::Guitarist());
-    EXPECT_EQ(LoadChordOptions(), ChordOptions::Guitarist()) << "kept for the next run";
+    EXPECT_EQ(settings::LoadChordOptions(), ChordOptions::Guitarist()) << "kept for the next run";
     for (unsigned id : options)
         EXPECT_TRUE(Checked(id)) << id;
     EXPECT_TRUE(Checked(ID_CHORDS_GUITARIST_VIEW));
@@ -62,13 +62,13 @@ TEST_F(ChordOptionsCommandsTest, AFreshInstallShowsTheDesignedViewAndGuitaristVi
     EXPECT_EQ(UserSettings.chordOptions, ChordOptions::Guitarist());
     ASSERT_TRUE(Command(ID_CHORDS_GUITARIST_VIEW));
     EXPECT_EQ(UserSettings.chordOptions, ChordOptions{}) << "all on: the toggle turns all off";
-    EXPECT_EQ(LoadChordOptions(), ChordOptions{});
+    EXPECT_EQ(settings::LoadChordOptions(), ChordOptions{});
 
     ASSERT_TRUE(Command(ID_CHORDS_MIN_LENGTH_BAR));
     EXPECT_EQ(UserSettings.chordOptions.minChordLength, MinChordLength::Bar);
     EXPECT_TRUE(Checked(ID_CHORDS_MIN_LENGTH_BAR));
     EXPECT_FALSE(Checked(ID_CHORDS_MIN_LENGTH_HALF_BEAT));
-    EXPECT_EQ(LoadChordOptions().minChordLength, MinChordLength::Bar);
+    EXPECT_EQ(settings::LoadChordOptions().minChordLength, MinChordLength::Bar);
 }
 
 // The chords on screen follow the options at once, from the notes of the last analysis, and come

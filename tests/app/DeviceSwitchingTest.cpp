@@ -12,8 +12,8 @@
 #include "res/Resource.h"
 
 using namespace apptest;
-using midilib::TestDeviceProbe;
 using midilib::TestDeviceConfig;
+using midilib::TestDeviceProbe;
 
 namespace {
 
@@ -114,7 +114,7 @@ class DeviceSwitchingTest : public ::testing::Test {
     }
 
     int portAFailsAfter = -1;  // messages "Port A" sends before it fails for good
-    MessageBoxCapture boxes;
+    framework::MessageBoxCapture boxes;
     std::shared_ptr<TestDeviceProbe> portProbe = std::make_shared<TestDeviceProbe>();
     std::shared_ptr<TestDeviceProbe> brokenProbe = std::make_shared<TestDeviceProbe>();
     std::shared_ptr<TestDeviceProbe> synthProbe = std::make_shared<TestDeviceProbe>();

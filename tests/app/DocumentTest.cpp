@@ -87,7 +87,7 @@ TEST_F(DocumentTest, AFileThatCannotBeOpenedEndsEmptyAndTheUserIsToldWhy) {
         EXPECT_EQ(view->output.GetNumTracks(), 0);
         EXPECT_FALSE(Enabled(ID_PLAY_START));
         ASSERT_EQ(boxes.Boxes().size(), before + 1) << file;
-        const MessageBoxRequest& box = boxes.Boxes().back();
+        const framework::MessageBoxRequest& box = boxes.Boxes().back();
         EXPECT_TRUE(box.text.startsWith("Cannot open ")) << box.text.toStdString();
         EXPECT_GT(box.text.size(), QString("Cannot open x: ").size() + 3) << "a reason is given";
         EXPECT_EQ(box.type & MB_ICONMASK, MB_ICONERROR);

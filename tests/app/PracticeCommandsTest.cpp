@@ -138,11 +138,11 @@ TEST_F(PracticeCommandsTest, SpeedStepsAndPresetsAreHeardAndKeptForTheNextRun) {
     EXPECT_FALSE(Checked(ID_PRACTICE_SPEED_100));
     for (int i = 0; i < 10; ++i)
         Command(ID_TOOLBAR_SLOWER);
-    EXPECT_EQ(speed(), PlayerSettings::kMinSpeedPercent);
+    EXPECT_EQ(speed(), settings::PlayerSettings::kMinSpeedPercent);
     Command(ID_PRACTICE_SPEED_125);
     for (int i = 0; i < 30; ++i)
         Key(Qt::Key_BracketRight);
-    EXPECT_EQ(speed(), PlayerSettings::kMaxSpeedPercent);
+    EXPECT_EQ(speed(), settings::PlayerSettings::kMaxSpeedPercent);
 
     // A speed between the steps (from the tempo dialog) goes to the next step.
     view->practice.SetSpeedPercent(83);

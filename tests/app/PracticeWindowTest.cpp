@@ -252,7 +252,7 @@ TEST_F(PracticeWindowTest, TheChosenDeviceAndTheLastFolderAreKeptForTheNextRun) 
     OpenShortSong();
     EXPECT_EQ(app->FileDialogFolder(), QFileInfo(QString::fromStdString(song)).absolutePath());
     Command(ID_OUTPUT_DEVICE_FIRST);
-    EXPECT_EQ(LoadPlayerSettings().outputDevice, "Port A");
+    EXPECT_EQ(settings::LoadPlayerSettings().outputDevice, "Port A");
 
     // The next run opens Port A instead of the default synth.
     app.reset();
@@ -263,10 +263,10 @@ TEST_F(PracticeWindowTest, TheChosenDeviceAndTheLastFolderAreKeptForTheNextRun) 
     EXPECT_STREQ(next->output.GetDescription(), "Port A");
 
     // A kept device that is gone, or a folder that is gone, falls back to the defaults.
-    PlayerSettings kept = LoadPlayerSettings();
+    settings::PlayerSettings kept = settings::LoadPlayerSettings();
     kept.outputDevice = "Unplugged Port";
     kept.lastFolder = QString::fromStdString((Scratch("gone") / "nowhere").string());
-    SavePlayerSettings(kept);
+    settings::SavePlayerSettings(kept);
     app.reset();
     app = std::make_unique<CTabulonApp>(Options());
     ASSERT_TRUE(app->InitInstance());
@@ -276,11 +276,13 @@ TEST_F(PracticeWindowTest, TheChosenDeviceAndTheLastFolderAreKeptForTheNextRun) 
 
     // Speeds beyond what the player plays are brought into its range.
     kept.speedPercent = 900;
-    SavePlayerSettings(kept);
-    EXPECT_EQ(LoadPlayerSettings().speedPercent, PlayerSettings::kMaxSpeedPercent);
+    settings::SavePlayerSettings(kept);
+    EXPECT_EQ(settings::LoadPlayerSettings().speedPercent,
+              settings::PlayerSettings::kMaxSpeedPercent);
     kept.speedPercent = 3;
-    SavePlayerSettings(kept);
-    EXPECT_EQ(LoadPlayerSettings().speedPercent, PlayerSettings::kMinSpeedPercent);
+    settings::SavePlayerSettings(kept);
+    EXPECT_EQ(settings::LoadPlayerSettings().speedPercent,
+              settings::PlayerSettings::kMinSpeedPercent);
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ class SelectionDialogTest : public ::testing::Test {
     UserSettingsRecord saved;
     std::shared_ptr<CMidiSMF> file = std::make_shared<CMidiSMF>();
     std::vector<std::unique_ptr<CMidiTrack>> tracks;
-    MessageBoxCapture boxes;
+    framework::MessageBoxCapture boxes;
 };
 
 TEST_F(SelectionDialogTest, TrackListsShowTheNamesInFileOrderAndTheFlags) {

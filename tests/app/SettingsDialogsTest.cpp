@@ -54,7 +54,7 @@ class ClockDialogTest : public ::testing::Test {
 
     TestLoop loop;
     CBeatSync clock;
-    MessageBoxCapture boxes;
+    framework::MessageBoxCapture boxes;
     QString refusal;
 };
 
@@ -209,7 +209,7 @@ class LoggingTest : public ::testing::Test {
 
     UserSettingsRecord saved;
     std::filesystem::path folder;
-    MessageBoxCapture boxes;
+    framework::MessageBoxCapture boxes;
 };
 
 TEST_F(LoggingTest, DialogShowsTheSettingsAndOkStoresEachBoxInItsFlag) {
@@ -295,7 +295,7 @@ TEST_F(LoggingTest, AFileThatCannotBeOpenedIsReportedAndLoggingStaysChosen) {
     const std::string missing = (folder / "no such folder" / "x.log").string();
     EXPECT_EQ(Configure(missing.c_str(), true), IDOK);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
-    const MessageBoxRequest& box = boxes.Boxes()[0];
+    const framework::MessageBoxRequest& box = boxes.Boxes()[0];
     EXPECT_EQ(box.text.toStdString(), "Open failed on LOGFILE: " + missing);
     EXPECT_EQ(box.caption, "Open Failed!");
     EXPECT_EQ(box.type, MB_ICONWARNING | MB_OK);

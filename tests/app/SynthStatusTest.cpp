@@ -20,7 +20,7 @@ using midilib::SynthStatus;
 namespace {
 
 void SetProfileDriver(const QString& driver) {
-    QSettings profile = UserProfile();
+    QSettings profile = framework::UserProfile();
     if (driver.isEmpty())
         profile.remove(QStringLiteral("Synth/AudioDriver"));
     else

@@ -57,8 +57,9 @@ class TestDoc : public CDocument {
     void OnDocCommand() { calls.push_back("doc"); }
 
   protected:
-    const CommandMap* GetCommandMap() const override {
-        static const CommandMap map = CommandMap::Of<TestDoc>({{kDocOnly, &TestDoc::OnDocCommand}});
+    const framework::CommandMap* GetCommandMap() const override {
+        static const framework::CommandMap map =
+            framework::CommandMap::Of<TestDoc>({{kDocOnly, &TestDoc::OnDocCommand}});
         return &map;
     }
 };
@@ -91,8 +92,8 @@ class TestView : public CView {
     void OnShared() { calls.push_back("view shared"); }
 
   protected:
-    const CommandMap* GetCommandMap() const override {
-        static const CommandMap map = CommandMap::Of<TestView>({
+    const framework::CommandMap* GetCommandMap() const override {
+        static const framework::CommandMap map = framework::CommandMap::Of<TestView>({
             {kViewOnly, &TestView::OnPlay, &TestView::OnUpdatePlay},
             {32811, &TestView::OnPlay},
             {kShared, &TestView::OnShared},
@@ -120,8 +121,8 @@ class TestFrame : public CFrameWnd {
     void OnShared() { calls.push_back("frame shared"); }
 
   protected:
-    const CommandMap* GetCommandMap() const override {
-        static const CommandMap map = CommandMap::Of<TestFrame>({
+    const framework::CommandMap* GetCommandMap() const override {
+        static const framework::CommandMap map = framework::CommandMap::Of<TestFrame>({
             {kFrameOnly, &TestFrame::OnFrameCommand, &TestFrame::OnUpdateFrameCommand},
             {kShared, &TestFrame::OnShared},
         });
@@ -134,8 +135,8 @@ class TestApp : public CWinApp {
     void OnAppCommand() { calls.push_back("app"); }
 
   protected:
-    const CommandMap* GetCommandMap() const override {
-        static const CommandMap map = CommandMap::Of<TestApp>({
+    const framework::CommandMap* GetCommandMap() const override {
+        static const framework::CommandMap map = framework::CommandMap::Of<TestApp>({
             {ID_FILE_NEW, &CWinApp::OnFileNew},
             {kAppOnly, &TestApp::OnAppCommand},
         });
@@ -143,17 +144,21 @@ class TestApp : public CWinApp {
     }
 };
 
-FrameResources Resources() {
-    return FrameResources{
+framework::FrameResources Resources() {
+    return framework::FrameResources{
         "Tabulon\n\nTabulon\n\n\nTabulon.Document\nTabulon Document",
-        {MenuItem::Popup(
-             "&File", {MenuItem::Command(ID_FILE_OPEN, "&Open...\tCtrl+O"), MenuItem::Separator(),
-                       MenuItem::Command(ID_FILE_MRU_FILE1, "Recent File", MF_GRAYED),
-                       MenuItem::Separator(), MenuItem::Command(ID_APP_EXIT, "E&xit")}),
-         MenuItem::Popup("&Play", {MenuItem::Command(kViewOnly, "&Start\tCtrl+P"),
-                                   MenuItem::Command(kNoHandler, "Pause"),
-                                   MenuItem::Command(kFrameOnly, "&1 Millisecond")}),
-         MenuItem::Popup("&Help", {MenuItem::Command(ID_APP_ABOUT, "&About Tabulon")})},
+        {framework::MenuItem::Popup(
+             "&File", {framework::MenuItem::Command(ID_FILE_OPEN, "&Open...\tCtrl+O"),
+                       framework::MenuItem::Separator(),
+                       framework::MenuItem::Command(ID_FILE_MRU_FILE1, "Recent File", MF_GRAYED),
+                       framework::MenuItem::Separator(),
+                       framework::MenuItem::Command(ID_APP_EXIT, "E&xit")}),
+         framework::MenuItem::Popup("&Play",
+                                    {framework::MenuItem::Command(kViewOnly, "&Start\tCtrl+P"),
+                                     framework::MenuItem::Command(kNoHandler, "Pause"),
+                                     framework::MenuItem::Command(kFrameOnly, "&1 Millisecond")}),
+         framework::MenuItem::Popup(
+             "&Help", {framework::MenuItem::Command(ID_APP_ABOUT, "&About Tabulon")})},
         {{"Ctrl+P", kViewOnly}, {"Ctrl+N", ID_FILE_NEW}},
         {}};
 }

@@ -27,20 +27,20 @@ constexpr unsigned kList = 1010;
 constexpr unsigned kSelectAll = 1011;
 constexpr unsigned kLabel = 1003;
 
-const DialogTemplate& Template() {
-    static const DialogTemplate dialog{
+const framework::DialogTemplate& Template() {
+    static const framework::DialogTemplate dialog{
         "Transpose Tracks",
         200,
         150,
-        {{ControlKind::ListBox, kList, "", 7, 7, 120, 80, LBS_MULTIPLESEL},
-         {ControlKind::Static, IDC_STATIC, "Transpose Amount:", 7, 95, 60, 8},
-         {ControlKind::Edit, kAmount, "", 70, 93, 40, 14},
-         {ControlKind::Edit, kName, "", 70, 110, 80, 14},
-         {ControlKind::CheckBox, kEnable, "Enable Logging", 7, 128, 80, 10},
-         {ControlKind::Static, kLabel, "", 100, 128, 90, 8},
-         {ControlKind::PushButton, kSelectAll, "Select All", 140, 7, 50, 14},
-         {ControlKind::DefPushButton, IDOK, "OK", 140, 25, 50, 14},
-         {ControlKind::PushButton, IDCANCEL, "Cancel", 140, 43, 50, 14}}};
+        {{framework::ControlKind::ListBox, kList, "", 7, 7, 120, 80, LBS_MULTIPLESEL},
+         {framework::ControlKind::Static, IDC_STATIC, "Transpose Amount:", 7, 95, 60, 8},
+         {framework::ControlKind::Edit, kAmount, "", 70, 93, 40, 14},
+         {framework::ControlKind::Edit, kName, "", 70, 110, 80, 14},
+         {framework::ControlKind::CheckBox, kEnable, "Enable Logging", 7, 128, 80, 10},
+         {framework::ControlKind::Static, kLabel, "", 100, 128, 90, 8},
+         {framework::ControlKind::PushButton, kSelectAll, "Select All", 140, 7, 50, 14},
+         {framework::ControlKind::DefPushButton, IDOK, "OK", 140, 25, 50, 14},
+         {framework::ControlKind::PushButton, IDCANCEL, "Cancel", 140, 43, 50, 14}}};
     return dialog;
 }
 
@@ -63,9 +63,9 @@ class TestDialog : public CDialog {
         DDX_Text(pDX, kLabel, label);
     }
     void OnSelectAll() { ++selectAllPressed; }
-    const CommandMap* GetCommandMap() const override {
-        static const CommandMap map =
-            CommandMap::Of<TestDialog>({{kSelectAll, &TestDialog::OnSelectAll}});
+    const framework::CommandMap* GetCommandMap() const override {
+        static const framework::CommandMap map =
+            framework::CommandMap::Of<TestDialog>({{kSelectAll, &TestDialog::OnSelectAll}});
         return &map;
     }
 };
@@ -94,7 +94,7 @@ class DialogTest : public ::testing::Test {
         QTest::keyClick(edit, Qt::Key_Delete);
         QTest::keyClicks(edit, text);
     }
-    MessageBoxCapture boxes;
+    framework::MessageBoxCapture boxes;
 };
 
 }  // namespace

@@ -31,7 +31,7 @@ bool ProcessUntil(Predicate done) {
 
 TEST(GuiDispatcherTest, PostsFromAnotherThreadAreDeliveredOnTheGuiThreadEveryBeatCounted) {
     TestApplication();
-    GuiDispatcher dispatcher;
+    framework::GuiDispatcher dispatcher;
     std::vector<uint32_t> received;
     bool allOnGuiThread = true;
     MessageWindow window(dispatcher, "clock", [&](uint32_t message, uint32_t generation) {
@@ -66,7 +66,7 @@ TEST(GuiDispatcherTest, PostsFromAnotherThreadAreDeliveredOnTheGuiThreadEveryBea
 
 TEST(GuiDispatcherTest, ModalLoopKeepsDeliveringAndGoneWindowsHearNothing) {
     TestApplication();
-    GuiDispatcher dispatcher;
+    framework::GuiDispatcher dispatcher;
     int beats = 0;
     QDialog dialog;
     MessageWindow window(dispatcher, "clock", [&](uint32_t, uint32_t) {

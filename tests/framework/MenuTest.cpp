@@ -18,13 +18,17 @@ class MenuTest : public ::testing::Test {
         TestApplication();
         bar = CMenu::Attach(&menuBar);
         bar.AppendTable(
-            {MenuItem::Popup("&File", {MenuItem::Command(57601, "&Open...\tCtrl+O"),
-                                       MenuItem::Separator(), MenuItem::Command(57665, "E&xit")}),
-             MenuItem::Popup("&Settings",
-                             {MenuItem::Popup("Timer &Period",
-                                              {MenuItem::Command(32777, "&1 Millisecond"),
-                                               MenuItem::Command(32778, "1&0 Milliseconds")})}),
-             MenuItem::Popup("&Help", {MenuItem::Command(57664, "&About Tabulon")})});
+            {framework::MenuItem::Popup(
+                 "&File",
+                 {framework::MenuItem::Command(57601, "&Open...\tCtrl+O"),
+                  framework::MenuItem::Separator(), framework::MenuItem::Command(57665, "E&xit")}),
+             framework::MenuItem::Popup(
+                 "&Settings",
+                 {framework::MenuItem::Popup(
+                     "Timer &Period", {framework::MenuItem::Command(32777, "&1 Millisecond"),
+                                       framework::MenuItem::Command(32778, "1&0 Milliseconds")})}),
+             framework::MenuItem::Popup("&Help",
+                                        {framework::MenuItem::Command(57664, "&About Tabulon")})});
     }
     QMenuBar menuBar;
     CMenu bar;
