@@ -44,34 +44,35 @@ const char* ChannelEventName(uint8_t status) {
 SmfTrackParser::SmfTrackParser(std::span<const uint8_t> bytes, size_t begin, size_t end,
                                bool chunkCut, uint32_t trackNumber, size_t recordLimit,
                                uint32_t fixedTempo)
-    : file(bytes),
-      cursor(bytes, begin, end),
-      chunkCut(chunkCut),
-      trackNumber(trackNumber),
-      recordLimit(recordLimit),
-      fixedTempo(fixedTempo) {}
+    : file_(bytes),
+      cursor_(bytes, begin, end),
+      chunkCut_(chunkCut),
+      trackNumber_(trackNumber),
+      recordLimit_(recordLimit),
+      fixedTempo_(fixedTempo) {}
 
 SmfTrackData SmfTrackParser::Parse() {
     // No event takes less than a byte of its chunk, so one slot a byte is enough for them all and
     // the records are decoded straight into their final place, never moved by a regrowth. Slots
     // that stay unused are only reserved: the memory of a large track is never touched there.
-    const size_t most = cursor.Remaining() + (fixedTempo != 0 ? 1 : 0);
-    track.events.reserve(most < recordLimit ? most : recordLimit);
-    if (fixedTempo != 0 && trackNumber == 0) Emit(MakeTempoEvent(0, fixedTempo), cursor.Position());
+    const size_t most = cursor_.Remaining() + (fixedTempo_ != 0 ? 1 : 0);
+    track_.events.reserve(most < recordLimit_ ? most : recordLimit_);
+    if (fixedTempo_ != 0 && trackNumber_ == 0)
+        Emit(MakeTempoEvent(0, fixedTempo_), cursor_.Position());
     do {
         DecodePlainChannelMessages();
-    } while (ParseEvent() && !cut);
-    if (sysexOpen) DropOpenSysex("is not closed by 0xF7; dropped");
+    } while (ParseEvent() && !cut_);
+    if (sysexOpen_) DropOpenSysex("is not closed by 0xF7; dropped");
 
-    const std::string_view name = NameOf(file, track);
-    if (firstClip) {
-        Finding clip = *firstClip;
-        if (clipCount > 1)
-            clip.detail += " (and " + GroupedNumber(clipCount - 1) + " more in this track)";
-        problems.push_back(Word(clip, name));
+    const std::string_view name = NameOf(file_, track_);
+    if (firstClip_) {
+        Finding clip = *firstClip_;
+        if (clipCount_ > 1)
+            clip.detail += " (and " + GroupedNumber(clipCount_ - 1) + " more in this track)";
+        problems_.push_back(Word(clip, name));
     }
-    if (firstFinding) problems.push_back(Word(*firstFinding, name));
-    return std::move(track);
+    if (firstFinding_) problems_.push_back(Word(*firstFinding_, name));
+    return std::move(track_);
 }
 
 void SmfTrackParser::DecodePlainChannelMessages() {
@@ -79,17 +80,17 @@ void SmfTrackParser::DecodePlainChannelMessages() {
     // decoded straight from the bytes. Anything else (and the last few bytes of the chunk, where
     // an event may be cut off) is left to ParseEvent, which words what is wrong; so is a message
     // that would close an open system-exclusive message or pass the record limit.
-    if (sysexOpen) return;
+    if (sysexOpen_) return;
     constexpr size_t kLongestMessage = ByteCursor::kMaxVarLenBytes + 3;
-    const uint8_t* const bytes = file.data();
-    const size_t end = cursor.End();
+    const uint8_t* const bytes = file_.data();
+    const size_t end = cursor_.End();
     const size_t limit =
-        recordLimit < track.events.capacity() ? recordLimit : track.events.capacity();
-    size_t position = cursor.Position();
-    uint8_t status = runningStatus;
-    uint64_t now = time;
-    uint64_t last = lastRecordTime;
-    size_t count = track.events.size();
+        recordLimit_ < track_.events.capacity() ? recordLimit_ : track_.events.capacity();
+    size_t position = cursor_.Position();
+    uint8_t status = runningStatus_;
+    uint64_t now = time_;
+    uint64_t last = lastRecordTime_;
+    size_t count = track_.events.size();
     while (end - position >= kLongestMessage && count < limit) {
         size_t p = position;
         uint32_t delta = bytes[p] & 0x7Fu;
@@ -114,49 +115,49 @@ void SmfTrackParser::DecodePlainChannelMessages() {
         const bool twoDataBytes = ChannelMessageLength(messageStatus) == 3;
         const uint8_t second = twoDataBytes ? bytes[p + 1] : 0;
         if (((first | second) & 0x80) != 0) break;
-        track.events.push_back(MidiEvent{uint32_t(at - last), messageStatus, first, second, 0});
+        track_.events.push_back(MidiEvent{uint32_t(at - last), messageStatus, first, second, 0});
         status = messageStatus;
         ++count;
         now = last = at;
         position = p + (twoDataBytes ? 2 : 1);
     }
-    cursor.Skip(position - cursor.Position());
-    runningStatus = status;
-    time = now;
-    lastRecordTime = last;
+    cursor_.Skip(position - cursor_.Position());
+    runningStatus_ = status;
+    time_ = now;
+    lastRecordTime_ = last;
 }
 
 bool SmfTrackParser::ParseEvent() {
-    if (cursor.AtEnd()) {
+    if (cursor_.AtEnd()) {
         // A chunk cut by the end of the file is reported by the reader, which knows its length.
-        if (chunkCut) return false;
+        if (chunkCut_) return false;
         Remember({"", kNoByte,
                   "has no end-of-track event (its chunk ends at byte " +
-                      GroupedNumber(cursor.End()) + ")"});
+                      GroupedNumber(cursor_.End()) + ")"});
         return false;
     }
     VarLenFault fault;
-    const size_t deltaAt = cursor.Position();
-    const auto delta = cursor.ReadVarLen(&fault);
+    const size_t deltaAt = cursor_.Position();
+    const auto delta = cursor_.ReadVarLen(&fault);
     if (!delta) {
         if (fault == VarLenFault::kTruncated) return CutOff("delta time", deltaAt);
         return Fault({"delta time", deltaAt, "is longer than 4 bytes"});
     }
-    time += *delta;
-    if (time > std::numeric_limits<uint32_t>::max())
+    time_ += *delta;
+    if (time_ > std::numeric_limits<uint32_t>::max())
         return Fault({"event", deltaAt, "lies past the largest tick time (2^32 - 1)"});
-    const size_t at = cursor.Position();
-    const auto first = cursor.Peek();
+    const size_t at = cursor_.Position();
+    const auto first = cursor_.Peek();
     if (!first) return CutOff("event", deltaAt);
     const uint8_t b = *first;
     if (b < 0x80) {
-        if (runningStatus == 0)
+        if (runningStatus_ == 0)
             return Fault({"data byte " + HexByte(b), at, "follows no status byte"});
-        return ParseChannelMessage(runningStatus, at);
+        return ParseChannelMessage(runningStatus_, at);
     }
-    cursor.Skip(1);
+    cursor_.Skip(1);
     if (midi::IsChannelStatus(b)) {
-        runningStatus = b;
+        runningStatus_ = b;
         return ParseChannelMessage(b, at);
     }
     if (b == kMetaEvent) return ParseMeta(at);
@@ -168,12 +169,12 @@ bool SmfTrackParser::ParseChannelMessage(uint8_t status, size_t at) {
     uint8_t data[2] = {0, 0};
     const int count = ChannelMessageLength(status) - 1;
     for (int i = 0; i < count; ++i) {
-        const auto value = cursor.ReadByte();
+        const auto value = cursor_.ReadByte();
         if (!value) return CutOff(ChannelEventName(status), at);
         data[i] = *value;
     }
     if (((data[0] | data[1]) & 0x80) != 0) ClipDataBytes(status, data, at);
-    if (sysexOpen) DropOpenSysex("is not closed by 0xF7; dropped");
+    if (sysexOpen_) DropOpenSysex("is not closed by 0xF7; dropped");
     return Emit(MidiEvent{0, status, data[0], data[1], 0}, at);
 }
 
@@ -185,72 +186,72 @@ void SmfTrackParser::ClipDataBytes(uint8_t status, uint8_t (&data)[2], size_t at
     const bool highVelocity = (data[1] & 0x80) != 0;
     for (uint8_t& value : data) {
         if ((value & 0x80) == 0) continue;
-        ++clipCount;
+        ++clipCount_;
         value &= 0x7F;
     }
     // Low bits of 0 would turn a struck note into a release and lose it.
     if (midi::KindOf(status) == midi::kNoteOn && highVelocity && data[1] == 0)
         data[1] = kLoudestVelocity;
-    if (!firstClip) {
-        firstClip = Finding{ChannelEventName(status), at,
-                            std::string("has ") + (velocity ? "velocity " : "data byte ") +
-                                HexByte(original) + " (a byte of 0x80 or more); read as " +
-                                HexByte(data[bad])};
+    if (!firstClip_) {
+        firstClip_ = Finding{ChannelEventName(status), at,
+                             std::string("has ") + (velocity ? "velocity " : "data byte ") +
+                                 HexByte(original) + " (a byte of 0x80 or more); read as " +
+                                 HexByte(data[bad])};
     }
 }
 
 bool SmfTrackParser::ParseMeta(size_t at) {
-    const auto type = cursor.ReadByte();
+    const auto type = cursor_.ReadByte();
     if (!type) return CutOff("meta event", at);
     const auto length = ReadEventLength("meta event", at);
     if (!length) return false;
-    const size_t dataAt = cursor.Position();
+    const size_t dataAt = cursor_.Position();
     const auto data = ReadEventData("meta event", at, *length);
     if (!data) return false;
     const SmfMetaRef meta{*type, uint32_t(dataAt), *length};
-    if (!metaSeen.test(*type)) {
-        metaSeen.set(*type);
-        track.metas.push_back(meta);
+    if (!metaSeen_.test(*type)) {
+        metaSeen_.set(*type);
+        track_.metas.push_back(meta);
     }
     if (*type == midi::kTimeSignatureMeta || *type == midi::kKeySignatureMeta)
-        track.songMetas.push_back(SmfTimedMetaRef{uint32_t(time), meta});
+        track_.songMetas.push_back(SmfTimedMetaRef{uint32_t(time_), meta});
     if (*type == kEndOfTrackMeta) return false;
-    if (*type == kTempoMeta && *length == 3 && fixedTempo == 0) {
+    if (*type == kTempoMeta && *length == 3 && fixedTempo_ == 0) {
         const uint32_t tempo = uint32_t{(*data)[0]} << 16 | uint32_t{(*data)[1]} << 8 | (*data)[2];
         if (tempo == 0) return true;  // a tempo of 0 means nothing; its time goes to the next
-        if (sysexOpen) DropOpenSysex("is not closed by 0xF7; dropped");
+        if (sysexOpen_) DropOpenSysex("is not closed by 0xF7; dropped");
         return Emit(MakeTempoEvent(0, tempo), at);
     }
     return true;
 }
 
 bool SmfTrackParser::ParseSysexPacket(uint8_t kind, size_t at) {
-    const char* event = kind == kSysexBegin || sysexOpen ? kSysexName : "escape packet";
+    const char* event = kind == kSysexBegin || sysexOpen_ ? kSysexName : "escape packet";
     const auto length = ReadEventLength(event, at);
     if (!length) return false;
-    const size_t dataAt = cursor.Position();
+    const size_t dataAt = cursor_.Position();
     const auto data = ReadEventData(event, at, *length);
     if (!data) return false;
     if (kind == kSysexBegin) {
-        if (sysexOpen) DropOpenSysex("is not closed by 0xF7; dropped");
-        sysexStart = at;
+        if (sysexOpen_) DropOpenSysex("is not closed by 0xF7; dropped");
+        sysexStart_ = at;
         OpenSysex(*data, dataAt);
-    } else if (sysexOpen) {
+    } else if (sysexOpen_) {
         ContinueSysex(*data, dataAt);
     } else if (!data->empty() && (*data)[0] == kSysexBegin) {
-        sysexStart = at;
+        sysexStart_ = at;
         OpenSysex(data->subspan(1), dataAt + 1);
     } else {
         Escape(*data, at);
     }
-    return !cut;
+    return !cut_;
 }
 
 void SmfTrackParser::OpenSysex(std::span<const uint8_t> bytes, size_t at) {
-    sysexOpen = true;
-    sysexFirstRecord = track.events.size();
-    sysexPreviousTime = lastRecordTime;
-    Emit(MidiEvent{0, kSysexStatus, kSysexBegin, uint8_t(bytes.empty() ? 1 : 0), 0}, sysexStart);
+    sysexOpen_ = true;
+    sysexFirstRecord_ = track_.events.size();
+    sysexPreviousTime_ = lastRecordTime_;
+    Emit(MidiEvent{0, kSysexStatus, kSysexBegin, uint8_t(bytes.empty() ? 1 : 0), 0}, sysexStart_);
     ContinueSysex(bytes, at);
 }
 
@@ -266,10 +267,10 @@ void SmfTrackParser::ContinueSysex(std::span<const uint8_t> bytes, size_t at) {
     }
     for (size_t i = 0; i < bytes.size(); ++i) {
         if (!Emit(MidiEvent{0, kSysexStatus, bytes[i], uint8_t(i + 1 == bytes.size()), 0},
-                  sysexStart))
+                  sysexStart_))
             return;
     }
-    if (!bytes.empty() && bytes.back() == kSysexEnd) sysexOpen = false;
+    if (!bytes.empty() && bytes.back() == kSysexEnd) sysexOpen_ = false;
 }
 
 void SmfTrackParser::Escape(std::span<const uint8_t> bytes, size_t at) {
@@ -286,24 +287,24 @@ void SmfTrackParser::Escape(std::span<const uint8_t> bytes, size_t at) {
 }
 
 void SmfTrackParser::DropOpenSysex(std::string why) {
-    Remember({kSysexName, sysexStart, std::move(why)});
-    track.events.resize(sysexFirstRecord);
-    lastRecordTime = sysexPreviousTime;
-    sysexOpen = false;
+    Remember({kSysexName, sysexStart_, std::move(why)});
+    track_.events.resize(sysexFirstRecord_);
+    lastRecordTime_ = sysexPreviousTime_;
+    sysexOpen_ = false;
 }
 
 bool SmfTrackParser::Emit(MidiEvent event, size_t at) {
-    if (track.events.size() >= recordLimit)
+    if (track_.events.size() >= recordLimit_)
         return Fault({"event", at, "is one more than the file can hold (one event a byte)"});
-    event.time = uint32_t(time - lastRecordTime);
-    lastRecordTime = time;
-    track.events.push_back(event);
+    event.time = uint32_t(time_ - lastRecordTime_);
+    lastRecordTime_ = time_;
+    track_.events.push_back(event);
     return true;
 }
 
 std::optional<uint32_t> SmfTrackParser::ReadEventLength(std::string_view event, size_t at) {
     VarLenFault fault;
-    const auto length = cursor.ReadVarLen(&fault);
+    const auto length = cursor_.ReadVarLen(&fault);
     if (!length) {
         if (fault == VarLenFault::kTruncated)
             CutOff(event, at);
@@ -315,7 +316,7 @@ std::optional<uint32_t> SmfTrackParser::ReadEventLength(std::string_view event, 
 
 std::optional<std::span<const uint8_t>> SmfTrackParser::ReadEventData(std::string_view event,
                                                                       size_t at, uint32_t length) {
-    auto data = cursor.ReadBytes(length);
+    auto data = cursor_.ReadBytes(length);
     if (!data) {
         Fault({std::string(event), at,
                "claims " + GroupedNumber(length) + (length == 1 ? " byte; " : " bytes; ") +
@@ -325,13 +326,13 @@ std::optional<std::span<const uint8_t>> SmfTrackParser::ReadEventData(std::strin
 }
 
 std::string SmfTrackParser::ChunkEndText() const {
-    return (chunkCut ? "the file ends at byte " : "the chunk ends at byte ") +
-           GroupedNumber(cursor.End());
+    return (chunkCut_ ? "the file ends at byte " : "the chunk ends at byte ") +
+           GroupedNumber(cursor_.End());
 }
 
 bool SmfTrackParser::Fault(Finding finding) {
     Remember(std::move(finding));
-    cut = true;
+    cut_ = true;
     return false;
 }
 
@@ -340,12 +341,12 @@ bool SmfTrackParser::CutOff(std::string_view event, size_t at) {
 }
 
 void SmfTrackParser::Remember(Finding finding) {
-    if (!firstFinding) firstFinding = std::move(finding);
+    if (!firstFinding_) firstFinding_ = std::move(finding);
 }
 
 std::string SmfTrackParser::Word(const Finding& finding, std::string_view name) const {
-    if (finding.at == kNoByte) return TrackLabel(trackNumber, name) + " " + finding.detail;
-    return AtTrackByte(finding.what, finding.at, trackNumber, name) + " " + finding.detail;
+    if (finding.at == kNoByte) return TrackLabel(trackNumber_, name) + " " + finding.detail;
+    return AtTrackByte(finding.what, finding.at, trackNumber_, name) + " " + finding.detail;
 }
 
 }  // namespace midilib

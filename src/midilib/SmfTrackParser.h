@@ -52,9 +52,9 @@ class SmfTrackParser {
 
     SmfTrackData Parse();
     // What was wrong, worded; empty for a sound track.
-    const std::vector<std::string>& Problems() const { return problems; }
+    const std::vector<std::string>& Problems() const { return problems_; }
     // True when a fault cut the track before the end of its chunk.
-    bool EndedByFault() const { return cut; }
+    bool EndedByFault() const { return cut_; }
 
   private:
     // One thing wrong, worded once the track's name is known: "<what> at byte <at> of <track>
@@ -92,28 +92,28 @@ class SmfTrackParser {
     std::string ChunkEndText() const;
     std::string Word(const Finding& finding, std::string_view name) const;
 
-    std::span<const uint8_t> file;
-    ByteCursor cursor;
-    bool chunkCut;
-    uint32_t trackNumber;
-    size_t recordLimit;
-    uint32_t fixedTempo;
+    std::span<const uint8_t> file_;
+    ByteCursor cursor_;
+    bool chunkCut_;
+    uint32_t trackNumber_;
+    size_t recordLimit_;
+    uint32_t fixedTempo_;
 
-    SmfTrackData track;
-    std::bitset<256> metaSeen;
-    uint64_t time = 0;            // absolute time of the event being read
-    uint64_t lastRecordTime = 0;  // absolute time of the last record made
-    uint8_t runningStatus = 0;
-    bool sysexOpen = false;
-    size_t sysexFirstRecord = 0;
-    uint64_t sysexPreviousTime = 0;
-    size_t sysexStart = 0;
-    bool cut = false;  // a fault ended the track
+    SmfTrackData track_;
+    std::bitset<256> metaSeen_;
+    uint64_t time_ = 0;            // absolute time of the event being read
+    uint64_t lastRecordTime_ = 0;  // absolute time of the last record made
+    uint8_t runningStatus_ = 0;
+    bool sysexOpen_ = false;
+    size_t sysexFirstRecord_ = 0;
+    uint64_t sysexPreviousTime_ = 0;
+    size_t sysexStart_ = 0;
+    bool cut_ = false;  // a fault ended the track
 
-    std::optional<Finding> firstFinding;
-    std::optional<Finding> firstClip;
-    size_t clipCount = 0;
-    std::vector<std::string> problems;
+    std::optional<Finding> firstFinding_;
+    std::optional<Finding> firstClip_;
+    size_t clipCount_ = 0;
+    std::vector<std::string> problems_;
 };
 
 }  // namespace midilib
