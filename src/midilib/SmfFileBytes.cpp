@@ -22,6 +22,14 @@ size_t RoundUp(size_t n, size_t to) {
 
 }  // namespace
 
+void AdviseHugePages(void* start, size_t length) {
+    const auto begin = reinterpret_cast<uintptr_t>(start);
+    const uintptr_t first = RoundUp(begin, kHugePage);
+    const uintptr_t last = (begin + length) / kHugePage * kHugePage;
+    if (last >= first + kHugePage)
+        madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+}
+
 SmfFileBytes::SmfFileBytes(std::vector<uint8_t> bytes)
     : adopted_(std::move(bytes)), data_(adopted_.data()), size_(adopted_.size()) {}
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "midilib/EventEncoding.h"
+#include "midilib/SmfFileBytes.h"
 #include "midilib/SmfReason.h"
 
 namespace midilib {
@@ -18,6 +19,7 @@ using midi::kTempoMeta;
 
 constexpr const char* kSysexName = "system-exclusive message";
 constexpr uint8_t kLoudestVelocity = 0x7F;
+constexpr size_t kMostForHugePages = size_t{256} << 20;
 
 // What a user calls the channel message with this status.
 const char* ChannelEventName(uint8_t status) {
@@ -57,6 +59,11 @@ SmfTrackData SmfTrackParser::Parse() {
     // that stay unused are only reserved: the memory of a large track is never touched there.
     const size_t most = cursor_.Remaining() + (fixedTempo_ != 0 ? 1 : 0);
     track_.events.reserve(most < recordLimit_ ? most : recordLimit_);
+    // Huge pages make a large track's records resident in a few page faults (a third less time
+    // for a track of 5 million events). Arrays of a gigabyte keep plain pages: clearing whole huge
+    // pages ahead of the writes runs through that much memory twice and costs more than it saves.
+    const size_t reserved = track_.events.capacity() * sizeof(MidiEvent);
+    if (reserved <= kMostForHugePages) AdviseHugePages(track_.events.data(), reserved);
     if (fixedTempo_ != 0 && trackNumber_ == 0)
         Emit(MakeTempoEvent(0, fixedTempo_), cursor_.Position());
     do {
