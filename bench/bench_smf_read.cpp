@@ -2,10 +2,14 @@
 // into its own vector (as the file object does), then CloseSMF. The file has 1,000,000 events
 // in 16 tracks (format 1) and is made in /tmp by the library's own writer.
 //
-// Two runs: BM_OpenAndReadAllTracks with the allocator's defaults, where the memory of every read
-// is fresh from the kernel (as for a program that loads one file; on virtual machines the page
-// faults of some 12 MB can cost more than the parse), and ..._ReusedMemory, where the allocator
-// keeps freed memory, which measures the reader itself.
+// BM_LoadSong loads the file as the program does (LoadedSong: every track handed its decoded
+// events without a copy), over and over in one process; bench/read_tracks gives the same load in
+// a fresh process, the figure that counts for a program that opens one file.
+//
+// Two runs of the library's copying read: BM_OpenAndReadAllTracks with the allocator's defaults,
+// where the memory of every read is fresh from the kernel (as for a program that loads one file; on
+// virtual machines the page faults of some 12 MB can cost more than the parse), and
+// ..._ReusedMemory, where the allocator keeps freed memory, which measures the reader itself.
 //
 // Besides the benchmark the program has two plain modes for bench/compare_read.sh:
 //   bench_smf_read --write-file PATH   writes the test file to PATH
@@ -19,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "midi/LoadedSong.h"
 #include "midi/MidiLib.h"
 
 namespace {
@@ -105,6 +110,22 @@ void BM_OpenAndReadAllTracks_ReusedMemory(benchmark::State& state) {
     BM_OpenAndReadAllTracks(state);
 }
 BENCHMARK(BM_OpenAndReadAllTracks_ReusedMemory)->Unit(benchmark::kMillisecond);
+
+void BM_LoadSong(benchmark::State& state) {
+    const char* path = TestFilePath();
+    uint64_t events = 0;
+    for (auto _ : state) {
+        LoadedSong song;
+        song.Load(path);
+        events = 0;
+        for (const auto& track : song.Tracks())
+            events += track->GetCount();
+        benchmark::DoNotOptimize(events);
+    }
+    if (events != kEvents) state.SkipWithError("unexpected event count");
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(events));
+}
+BENCHMARK(BM_LoadSong)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #!/bin/sh
-# Times tabulon-chords (read + chord analysis, the whole process) against other readers of
-# Standard MIDI Files, all in one hyperfine run per file, best of RUNS (default 20):
+# Times tabulon-chords (read + chord analysis, the whole process) and read_tracks (the song
+# loaded into its tracks as the program loads it, nothing else, in a fresh process) against other
+# readers of Standard MIDI Files, all in one hyperfine run per file, best of RUNS (default 20):
 #   - drumstick's QSmf, which streams the events through Qt signals (bench/peers, built here with
 #     its own small command against Qt 5 and libdrumstick-dev; never part of the CMake build),
 #   - midicsv, which turns the file into text,
@@ -33,8 +34,9 @@ need /usr/include/x86_64-linux-gnu/qt5/QtCore/QObject qtbase5-dev
 if [ ! -f "$BUILD/build.ninja" ]; then
     cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
-ninja -C "$BUILD" -j2 tabulon-chords bench_smf_read >/dev/null
+ninja -C "$BUILD" -j2 tabulon-chords read_tracks bench_smf_read >/dev/null
 CHORDS="$BUILD/src/tabulon-chords"
+READ="$BUILD/bench/read_tracks"
 PEER="$WORK/drumstick_count"
 g++ -O2 -fPIC -std=c++17 "$ROOT/bench/peers/drumstick_count.cpp" -o "$PEER" \
     $(pkg-config --cflags --libs drumstick-file Qt5Core)
@@ -51,8 +53,10 @@ fi
 for FILE in "$BIG" "$REAL"; do
     echo "== $(basename "$FILE"): $(stat -c %s "$FILE") bytes, $(midicsv "$FILE" | wc -l) midicsv lines"
     "$PEER" "$FILE"
+    "$READ" "$FILE"  # the load alone: its time, events per second and page faults
     hyperfine -N --warmup 2 --runs "$RUNS" --export-json "$WORK/times.json" \
         -n tabulon-chords "$CHORDS $FILE" \
+        -n read_tracks "$READ $FILE --quiet" \
         -n drumstick "$PEER $FILE" \
         -n midicsv "midicsv $FILE $WORK/out.csv" \
         -n mido "$PYTHON -c 'import mido,sys; mido.MidiFile(sys.argv[1])' $FILE" >/dev/null
