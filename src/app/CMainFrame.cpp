@@ -121,7 +121,7 @@ PlayerStatus CMainFrame::CurrentStatus() const {
     if (view) {
         // Song time at the file's own tempo, so that a place in the song keeps its time whatever
         // the speed.
-        const TempoMap& tempos = view->output.GetTempoMap();
+        const midi::TempoMap& tempos = view->output.GetTempoMap();
         const uint16_t ticksPerBeat = clock.GetResolution();
         status.seconds = tempos.SecondsAt(ShownPosition(), ticksPerBeat);
         if (document)

@@ -165,15 +165,15 @@ void CMidiOut::TakePrelude() {
 
 void CMidiOut::EndOfRange() {
     const uint32_t end = static_cast<uint32_t>(limit);
-    AppendReleaseSentNotes(states, prelude);
+    midi::AppendReleaseSentNotes(states, prelude);
     const bool loops = practice.loop && LinkedToClock() && isOpen;
     if (loops) {
-        AppendChannelResets(prelude);
+        midi::AppendChannelResets(prelude);
         AppendJump(prelude, 0, end - practice.from);
         if (loopStartIndexes.size() != states.size()) {
-            loopStartChase = SeekTracks(states, practice.from, &loopStartIndexes);
+            loopStartChase = midi::SeekTracks(states, practice.from, &loopStartIndexes);
         } else {
-            SeekTracksTo(states, loopStartIndexes);
+            midi::SeekTracksTo(states, loopStartIndexes);
         }
         prelude.insert(prelude.end(), loopStartChase.begin(), loopStartChase.end());
     } else {
@@ -231,8 +231,8 @@ CMidiOut::PlayStart CMidiOut::StartPlayback() {
     playStarted = true;
     if (start.countIn) AppendCountIn(prelude, practice.countInBeats, practice.countInBeatTicks);
     if (start.tick > 0) {
-        AppendChannelResets(prelude);
-        const std::vector<MidiEvent> chase = SeekTracks(states, start.tick);
+        midi::AppendChannelResets(prelude);
+        const std::vector<MidiEvent> chase = midi::SeekTracks(states, start.tick);
         prelude.insert(prelude.end(), chase.begin(), chase.end());
         lastTime = start.tick;
     }
@@ -254,8 +254,8 @@ void CMidiOut::Reposition(uint32_t tick) {
 void CMidiOut::ContinueFrom(uint32_t tick) {
     ApplyMutes();
     prelude.clear();
-    AppendChannelResets(prelude);
-    const std::vector<MidiEvent> chase = SeekTracks(states, tick);
+    midi::AppendChannelResets(prelude);
+    const std::vector<MidiEvent> chase = midi::SeekTracks(states, tick);
     prelude.insert(prelude.end(), chase.begin(), chase.end());
     lastTime = tick;
     sendIndex = 0;
@@ -315,7 +315,7 @@ void CMidiOut::DescribeSong() {
         if (s.track->GetCount() > 0)
             songEndTick = std::max(songEndTick, s.track->GetAbsoluteTime(s.track->GetCount() - 1));
     }
-    tempoMap = TempoMap::Of(tracks);
+    tempoMap = midi::TempoMap::Of(tracks);
 }
 
 void CMidiOut::PrepareSong() {

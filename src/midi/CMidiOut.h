@@ -108,7 +108,7 @@ class CMidiOut {
     void SetPractice(const PracticeOptions& options);
     const PracticeOptions& GetPractice() const { return practice; }
     void PrepareSong();
-    const TempoMap& GetTempoMap() const { return tempoMap; }
+    const midi::TempoMap& GetTempoMap() const { return tempoMap; }
     uint32_t GetSongEndTick() const { return songEndTick; }
 
     void ForgetPosition();
@@ -174,6 +174,6 @@ class CMidiOut {
     std::vector<MidiEvent> prelude;          // events to send before the merge goes on
     std::vector<uint32_t> loopStartIndexes;  // the merge positions at the loop's start, once found
     std::vector<MidiEvent> loopStartChase;
-    TempoMap tempoMap;
+    midi::TempoMap tempoMap;
     uint32_t songEndTick = 0;
 };

@@ -5,10 +5,9 @@
 #include "midi/CMidiTrack.h"
 #include "midi/MidiMessages.h"
 
-namespace {
+namespace midi {
 
-using midi::ChannelOf;
-using midi::KindOf;
+namespace {
 
 constexpr uint32_t kReadBlock = 8192;
 // Per channel: 128 controllers, the program and the pitch bend.
@@ -28,14 +27,14 @@ struct Setting {
 bool SlotOf(const MidiEvent& e, size_t& slot) {
     const size_t base = size_t{ChannelOf(e.status)} * kSlotsPerChannel;
     switch (KindOf(e.status)) {
-        case midi::kControlChange:
-            if (e.data1 >= midi::kFirstChannelModeController) return false;
+        case kControlChange:
+            if (e.data1 >= kFirstChannelModeController) return false;
             slot = base + e.data1;
             return true;
-        case midi::kProgramChange:
+        case kProgramChange:
             slot = base + kProgramSlot;
             return true;
-        case midi::kPitchBend:
+        case kPitchBend:
             slot = base + kPitchBendSlot;
             return true;
         default:
@@ -55,13 +54,12 @@ uint32_t WalkTrack(const CMidiTrack& track, size_t position, uint32_t tick, bool
         for (uint32_t k = 0; k < n; ++k, ++index) {
             const MidiEvent& e = block[k];
             if (e.time >= tick && !inRun) return index;
-            if (midi::OpensSysexRun(e))
+            if (OpensSysexRun(e))
                 inRun = true;
-            else if (midi::ClosesSysexRun(e))
+            else if (ClosesSysexRun(e))
                 inRun = false;
             size_t slot = 0;
-            if (recordSettings && e.time < tick && midi::IsChannelStatus(e.status) &&
-                SlotOf(e, slot))
+            if (recordSettings && e.time < tick && IsChannelStatus(e.status) && SlotOf(e, slot))
                 settings[slot] = {true, e.time, position, index, e};
         }
         if (n == 0) break;
@@ -107,17 +105,19 @@ void SeekTracksTo(std::vector<TrackPlayState>& states, const std::vector<uint32_
 
 void AppendChannelResets(std::vector<MidiEvent>& out) {
     for (uint8_t channel = 0; channel < 16; ++channel) {
-        out.push_back({0, uint8_t(midi::kControlChange | channel), midi::kSustainController, 0, 0});
-        out.push_back({0, uint8_t(midi::kPitchBend | channel), 0x00, 0x40, 0});
+        out.push_back({0, uint8_t(kControlChange | channel), kSustainController, 0, 0});
+        out.push_back({0, uint8_t(kPitchBend | channel), 0x00, 0x40, 0});
     }
 }
 
 void AppendReleaseSentNotes(std::vector<TrackPlayState>& states, std::vector<MidiEvent>& out) {
     for (TrackPlayState& s : states) {
         for (size_t slot = 0; slot < s.sentNotes.size(); ++slot) {
-            if (s.sentNotes[slot] == midi::kNoNote) continue;
-            out.push_back({0, uint8_t(midi::kNoteOff | (slot / 128)), s.sentNotes[slot], 0, 0});
-            s.sentNotes[slot] = midi::kNoNote;
+            if (s.sentNotes[slot] == kNoNote) continue;
+            out.push_back({0, uint8_t(kNoteOff | (slot / 128)), s.sentNotes[slot], 0, 0});
+            s.sentNotes[slot] = kNoNote;
         }
     }
 }
+
+}  // namespace midi

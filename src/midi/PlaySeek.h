@@ -22,8 +22,12 @@
 #include "midi/MidiEvent.h"
 #include "midi/TrackMerge.h"
 
+namespace midi {
+
 std::vector<MidiEvent> SeekTracks(std::vector<TrackPlayState>& states, uint32_t tick,
                                   std::vector<uint32_t>* indexes = nullptr);
 void SeekTracksTo(std::vector<TrackPlayState>& states, const std::vector<uint32_t>& indexes);
 void AppendChannelResets(std::vector<MidiEvent>& out);
 void AppendReleaseSentNotes(std::vector<TrackPlayState>& states, std::vector<MidiEvent>& out);
+
+}  // namespace midi

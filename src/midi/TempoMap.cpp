@@ -6,6 +6,8 @@
 #include "midi/CMidiTrack.h"
 #include "midi/MidiMessages.h"
 
+namespace midi {
+
 namespace {
 constexpr uint32_t kReadBlock = 8192;
 }  // namespace
@@ -29,7 +31,7 @@ TempoMap TempoMap::Of(const std::vector<const CMidiTrack*>& tracks) {
         for (uint32_t start = 0; start < track->GetCount(); start += kReadBlock) {
             uint32_t n = kReadBlock;
             for (const MidiEvent& e : track->ReadBlock(start, n))
-                if (midi::IsTempoRecord(e)) found.push_back({e.time, midi::RecordValue(e)});
+                if (IsTempoRecord(e)) found.push_back({e.time, RecordValue(e)});
             if (n == 0) break;
         }
     }
@@ -72,3 +74,5 @@ uint64_t TempoMap::TickAt(double seconds, uint16_t ticksPerBeat) const {
     }
     return from + uint64_t(std::ceil((target - microseconds) * ticksPerBeat / tempo));
 }
+
+}  // namespace midi

@@ -10,6 +10,8 @@
 
 class CMidiTrack;
 
+namespace midi {
+
 class TempoMap {
   public:
     static constexpr uint32_t kDefaultTempo = 500000;
@@ -32,3 +34,5 @@ class TempoMap {
   private:
     std::vector<Change> changes;  // ascending ticks, one per tick
 };
+
+}  // namespace midi

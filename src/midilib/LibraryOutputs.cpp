@@ -91,10 +91,9 @@ void CloseMidiOut(uint32_t hMidiOut) {
     std::unique_ptr<OutputEntry> closing;
     {
         std::lock_guard lock(state.mutex);
-        const auto found = state.outputs.find(hMidiOut);
-        if (found == state.outputs.end()) return;
-        closing = std::move(found->second);
-        state.outputs.erase(found);
+        auto taken = state.outputs.extract(hMidiOut);
+        if (taken.empty()) return;
+        closing = std::move(taken.mapped());
         if (midilib::SyncEntry* sync = state.FindSync(closing->sync))
             sync->clock.Unlink(closing->port.get());
         closing->port->Silence();

@@ -95,10 +95,9 @@ void CloseSync(uint32_t hSync) {
     std::unique_ptr<SyncEntry> closing;
     {
         std::lock_guard lock(state.mutex);
-        const auto found = state.syncs.find(hSync);
-        if (found == state.syncs.end()) return;
-        closing = std::move(found->second);
-        state.syncs.erase(found);
+        auto taken = state.syncs.extract(hSync);
+        if (taken.empty()) return;
+        closing = std::move(taken.mapped());
         // Outputs of this clock lose what they had queued and send at once from now on.
         for (auto& [handle, output] : state.outputs) {
             if (output->sync != hSync) continue;

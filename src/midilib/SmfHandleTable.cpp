@@ -20,11 +20,8 @@ uint32_t SmfHandleTable::Add(std::unique_ptr<SmfOpenFile> file) {
 
 std::unique_ptr<SmfOpenFile> SmfHandleTable::Remove(uint32_t handle) {
     std::lock_guard lock(mutex_);
-    const auto found = files_.find(handle);
-    if (found == files_.end()) return nullptr;
-    std::unique_ptr<SmfOpenFile> file = std::move(found->second);
-    files_.erase(found);
-    return file;
+    auto taken = files_.extract(handle);
+    return taken.empty() ? nullptr : std::move(taken.mapped());
 }
 
 }  // namespace midilib
