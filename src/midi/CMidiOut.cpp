@@ -116,6 +116,10 @@ void CMidiOut::AddTrack(CMidiTrack* track) {
     state.track = track;
     states.push_back(std::move(state));
     track->output = this;
+    // Past the settings arrays a track is never muted; ApplyMutes keeps to the arrays, so that a
+    // fill costs the same with 200 tracks or 65,535. (Tracks only move down when one is removed.)
+    if (states.size() > kMaxSettingsTracks) track->SetMute(0);
+    merger.Restart();
 }
 
 int CMidiOut::RemoveTrack(CMidiTrack* track) {
@@ -124,13 +128,15 @@ int CMidiOut::RemoveTrack(CMidiTrack* track) {
                                     [track](const TrackPlayState& s) { return s.track == track; });
     if (found == states.rend()) return 0;
     states.erase(std::next(found).base());
+    merger.Restart();
     // A track taken out must not keep a link that outlives this object.
     if (track->output == this) track->output = nullptr;
     return 1;
 }
 
 void CMidiOut::ApplyMutes() {
-    for (size_t i = 0; i < states.size(); ++i)
+    const size_t flagged = std::min<size_t>(states.size(), kMaxSettingsTracks);
+    for (size_t i = 0; i < flagged; ++i)
         states[i].track->SetMute(TrackFlag(UserSettings.mutedTracks, static_cast<int64_t>(i)) ? 1
                                                                                               : 0);
 }
@@ -146,7 +152,9 @@ const MidiEvent* CMidiOut::FillBuffer() {
     if (finished) return outBuffer.data();
     bool atLimit = false;
     outCount =
-        midi::MergeTracks(states, outBuffer.data(), lastTime, mergeStrategy, limit, &atLimit);
+        mergeStrategy == midi::MergeStrategy::Heap
+            ? merger.Fill(states, outBuffer.data(), lastTime, limit, &atLimit)
+            : midi::MergeTracks(states, outBuffer.data(), lastTime, mergeStrategy, limit, &atLimit);
     // The range ends at its limit, or earlier where the song's last event lies before the limit
     // (a loop of the last bars goes round all the same).
     if (outCount == 0 && (atLimit || limit != midi::kNoMergeLimit)) {
@@ -175,6 +183,7 @@ void CMidiOut::EndOfRange() {
         } else {
             midi::SeekTracksTo(states, loopStartIndexes);
         }
+        merger.Restart();
         prelude.insert(prelude.end(), loopStartChase.begin(), loopStartChase.end());
     } else {
         finished = true;
@@ -236,6 +245,7 @@ CMidiOut::PlayStart CMidiOut::StartPlayback() {
         prelude.insert(prelude.end(), chase.begin(), chase.end());
         lastTime = start.tick;
     }
+    merger.Restart();
     // A play from inside the song starts with the song's tempo there (the speed applies on top).
     if (sync && start.tick > 0) sync->SetTempo(tempoMap.TempoAt(start.tick));
     limit = start.tick < RangeEnd() ? RangeEnd() : midi::kNoMergeLimit;
@@ -257,6 +267,7 @@ void CMidiOut::ContinueFrom(uint32_t tick) {
     midi::AppendChannelResets(prelude);
     const std::vector<MidiEvent> chase = midi::SeekTracks(states, tick);
     prelude.insert(prelude.end(), chase.begin(), chase.end());
+    merger.Restart();
     lastTime = tick;
     sendIndex = 0;
     outCount = 0;
@@ -331,6 +342,7 @@ void CMidiOut::ForgetPosition() {
     loopStartIndexes.clear();
     playStarted = false;
     finished = false;
+    merger.Restart();
 }
 
 int CMidiOut::OnOutputReady() {

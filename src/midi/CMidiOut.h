@@ -164,6 +164,7 @@ class CMidiOut {
     uint32_t outCount = 0;
     uint32_t sendIndex = 0;
     midi::MergeStrategy mergeStrategy = midi::MergeStrategy::Heap;
+    midi::TrackMerger merger;  // the heap merge, restarted wherever the tracks are moved
     std::unique_ptr<MessageWindow> window;
 
     PracticeOptions practice;

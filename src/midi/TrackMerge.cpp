@@ -82,24 +82,30 @@ void Transpose(TrackPlayState& s, size_t position, MidiEvent& e) {
     e.data1 = sent;
 }
 
-// Consumes the next event of track `j`, keeping it in `out` unless the track is muted and the
-// event is not a note-off.
-void Consume(std::vector<TrackPlayState>& states, size_t j, MidiEvent* out, uint32_t& kept,
-             Run& run) {
-    TrackPlayState& s = states[j];
-    MidiEvent e = s.block[s.blockIndex++];
+// Sends event `e` of the track at `position` on, into `out`, unless the track is muted and the
+// event is neither a note-off nor a tempo record; opens or closes the system-exclusive run.
+void Emit(TrackPlayState& s, size_t position, MidiEvent e, MidiEvent* out, uint32_t& kept,
+          bool& runOpen, size_t& runTrack) {
     const bool keep = !s.track->IsMuted() || IsNoteOff(e) || IsTempoRecord(e);
     if (keep) {
-        Transpose(s, j, e);
+        Transpose(s, position, e);
         out[kept++] = e;
     }
     if (OpensSysexRun(e)) {
         s.inSysex = 1;
-        run = {true, j};
+        runOpen = true;
+        runTrack = position;
     } else if (ClosesSysexRun(e)) {
         s.inSysex = 0;
-        run.open = false;
+        runOpen = false;
     }
+}
+
+// Consumes the next event of track `j`'s block.
+void Consume(std::vector<TrackPlayState>& states, size_t j, MidiEvent* out, uint32_t& kept,
+             Run& run) {
+    TrackPlayState& s = states[j];
+    Emit(s, j, s.block[s.blockIndex++], out, kept, run.open, run.track);
 }
 
 // Where a fill stops reading: events at or after `tick` stay unread.
@@ -136,47 +142,10 @@ uint32_t ScanFill(std::vector<TrackPlayState>& states, MidiEvent* out, uint32_t&
     return kept;
 }
 
-struct HeapEntry {
-    uint32_t time;
-    size_t position;
-};
-// std heap functions keep the greatest on top: "greater" puts the earliest (time, position) there.
-bool Later(const HeapEntry& a, const HeapEntry& b) {
+// std heap functions keep the greatest on top: "later" puts the earliest (time, position) there.
+template <typename Next>
+bool Later(const Next& a, const Next& b) {
     return a.time != b.time ? a.time > b.time : a.position > b.position;
-}
-
-uint32_t HeapFill(std::vector<TrackPlayState>& states, MidiEvent* out, uint32_t& consumed,
-                  Limit& limit) {
-    Run run = LoadBlocks(states);
-    std::vector<HeapEntry> heap;
-    heap.reserve(states.size());
-    for (size_t i = 0; i < states.size(); ++i)
-        if (HasUnread(states[i]) && !(run.open && run.track == i))
-            heap.push_back({NextTime(states[i]), i});
-    std::make_heap(heap.begin(), heap.end(), Later);
-
-    uint32_t kept = 0;
-    for (; consumed < kOutBufferEvents; ++consumed) {
-        size_t j = 0;
-        if (run.open) {
-            if (!HasUnread(states[run.track])) break;
-            j = run.track;
-        } else {
-            if (heap.empty()) break;
-            std::pop_heap(heap.begin(), heap.end(), Later);
-            j = heap.back().position;
-            heap.pop_back();
-        }
-        if (limit.Stops(states[j])) break;
-        Consume(states, j, out, kept, run);
-        // The run's track is read directly while its run is open; otherwise it competes again.
-        if (HasUnread(states[j]) && !(run.open && run.track == j)) {
-            heap.push_back({NextTime(states[j]), j});
-            std::push_heap(heap.begin(), heap.end(), Later);
-        }
-    }
-    ReleaseBlocks(states);
-    return kept;
 }
 
 // Absolute times to deltas from the latest time sent so far.
@@ -193,6 +162,23 @@ void ToDeltas(MidiEvent* out, uint32_t n, uint32_t& lastTime) {
     }
 }
 
+// Fills until one keeps an event: a fill that consumed events but kept none (only muted ones)
+// must not look like the end of the song.
+template <typename FillOnce>
+uint32_t Repeated(FillOnce fillOnce, MidiEvent* out, uint32_t& lastTime, bool* atLimit) {
+    for (;;) {
+        uint32_t consumed = 0;
+        bool reached = false;
+        const uint32_t kept = fillOnce(consumed, reached);
+        if (atLimit) *atLimit = reached;
+        if (kept > 0) {
+            ToDeltas(out, kept, lastTime);
+            return kept;
+        }
+        if (consumed == 0) return 0;
+    }
+}
+
 }  // namespace
 
 uint8_t TransposeNote(uint8_t note, int32_t amount) {
@@ -204,21 +190,106 @@ uint8_t TransposeNote(uint8_t note, int32_t amount) {
 
 uint32_t MergeTracks(std::vector<TrackPlayState>& states, MidiEvent* out, uint32_t& lastTime,
                      MergeStrategy strategy, uint64_t limitTick, bool* atLimit) {
-    for (;;) {
-        uint32_t consumed = 0;
-        Limit limit{limitTick};
-        const uint32_t kept = strategy == MergeStrategy::Scan
-                                  ? ScanFill(states, out, consumed, limit)
-                                  : HeapFill(states, out, consumed, limit);
-        if (atLimit) *atLimit = limit.reached;
-        if (kept > 0) {
-            ToDeltas(out, kept, lastTime);
-            return kept;
-        }
-        // Nothing left at all, or only muted events this time: the latter must not look like the
-        // end of the song.
-        if (consumed == 0) return 0;
+    if (strategy == MergeStrategy::Heap) {
+        TrackMerger merger;
+        return merger.Fill(states, out, lastTime, limitTick, atLimit);
     }
+    return Repeated(
+        [&](uint32_t& consumed, bool& reached) {
+            Limit limit{limitTick};
+            const uint32_t kept = ScanFill(states, out, consumed, limit);
+            reached = limit.reached;
+            return kept;
+        },
+        out, lastTime, atLimit);
+}
+
+uint32_t TrackMerger::Fill(std::vector<TrackPlayState>& states, MidiEvent* out, uint32_t& lastTime,
+                           uint64_t limit, bool* atLimit) {
+    return Repeated([&](uint32_t& consumed,
+                        bool& reached) { return FillOnce(states, out, consumed, limit, reached); },
+                    out, lastTime, atLimit);
+}
+
+void TrackMerger::Load(std::vector<TrackPlayState>& states) {
+    heap.clear();
+    runOpen = false;
+    // A run left open carries over: the last track in a run that has events left holds the others.
+    for (size_t i = 0; i < states.size(); ++i) {
+        const TrackPlayState& s = states[i];
+        if (s.inSysex && s.trackIndex < s.track->GetCount()) {
+            runOpen = true;
+            run.position = i;
+        }
+    }
+    for (size_t i = 0; i < states.size(); ++i) {
+        const TrackPlayState& s = states[i];
+        if (s.trackIndex >= s.track->GetCount()) continue;
+        const Next next{s.track->GetAbsoluteTime(s.trackIndex), s.trackIndex, i};
+        if (runOpen && run.position == i)
+            run = next;
+        else
+            heap.push_back(next);
+    }
+    std::make_heap(heap.begin(), heap.end(), Later<Next>);
+    loaded = true;
+    loadedStates = states.data();
+    loadedCount = states.size();
+}
+
+uint32_t TrackMerger::FillOnce(std::vector<TrackPlayState>& states, MidiEvent* out,
+                               uint32_t& consumed, uint64_t limit, bool& reached) {
+    if (!loaded || loadedStates != states.data() || loadedCount != states.size()) Load(states);
+    uint32_t kept = 0;
+    while (consumed < kOutBufferEvents) {
+        Next next{};
+        if (runOpen) {
+            next = run;
+        } else {
+            if (heap.empty()) break;
+            std::pop_heap(heap.begin(), heap.end(), Later<Next>);
+            next = heap.back();
+            heap.pop_back();
+        }
+        TrackPlayState& s = states[next.position];
+        const CMidiTrack& track = *s.track;
+        if (s.trackIndex != next.index || next.index >= track.GetCount()) {
+            // Moved by someone else since it was queued: start again from where the tracks are.
+            Load(states);
+            continue;
+        }
+        if (next.time >= limit) {
+            reached = true;
+            if (!runOpen) {
+                heap.push_back(next);
+                std::push_heap(heap.begin(), heap.end(), Later<Next>);
+            }
+            break;
+        }
+        MidiEvent e = track.GetEvents()[s.trackIndex];
+        e.time = next.time;
+        ++s.trackIndex;
+        ++consumed;
+        size_t runTrack = run.position;
+        Emit(s, next.position, e, out, kept, runOpen, runTrack);
+        if (s.trackIndex >= track.GetCount()) {
+            // The track is done; a run it leaves open ends the fill, as a block that ran dry.
+            if (runOpen && runTrack == next.position) {
+                runOpen = false;
+                break;
+            }
+            continue;
+        }
+        next.time += track.GetEvents()[s.trackIndex].time;
+        next.index = s.trackIndex;
+        if (runOpen && runTrack == next.position) {
+            run = next;
+        } else {
+            heap.push_back(next);
+            std::push_heap(heap.begin(), heap.end(), Later<Next>);
+        }
+    }
+    return kept;
 }
 
 }  // namespace midi

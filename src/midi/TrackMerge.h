@@ -26,9 +26,12 @@
 //  - Track positions beyond the settings arrays are never transposed or muted.
 //
 // The two strategies give identical output: Scan looks at every track for every event, Heap keeps
-// the tracks' next events in a binary heap ordered by (time, position).
+// the tracks' next events in a binary heap ordered by (time, position) and reads them straight
+// from the tracks' storage. A TrackMerger keeps that heap from one fill to the next, so that a
+// fill of a play costs what it consumes, however many tracks wait or are done.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -73,6 +76,35 @@ constexpr uint64_t kNoMergeLimit = UINT64_MAX;
 uint32_t MergeTracks(std::vector<TrackPlayState>& states, MidiEvent* out, uint32_t& lastTime,
                      MergeStrategy strategy, uint64_t limit = kNoMergeLimit,
                      bool* atLimit = nullptr);
+
+// The heap merge of one play, kept between fills: the same fills as MergeTracks with
+// MergeStrategy::Heap. It remembers where each track's next event lies and which system-exclusive
+// run is open, so after anything that moves the tracks (a rewind, a seek, a track added or taken
+// out, an edit of a track's events) call Restart(): the next fill then starts from the states as
+// they are. A track found moved without a Restart makes it start again too.
+class TrackMerger {
+  public:
+    void Restart() { loaded = false; }
+    uint32_t Fill(std::vector<TrackPlayState>& states, MidiEvent* out, uint32_t& lastTime,
+                  uint64_t limit = kNoMergeLimit, bool* atLimit = nullptr);
+
+  private:
+    struct Next {
+        uint32_t time;   // absolute time of the event
+        uint32_t index;  // its index in the track
+        std::size_t position;
+    };
+    uint32_t FillOnce(std::vector<TrackPlayState>& states, MidiEvent* out, uint32_t& consumed,
+                      uint64_t limit, bool& reached);
+    void Load(std::vector<TrackPlayState>& states);
+
+    bool loaded = false;
+    const TrackPlayState* loadedStates = nullptr;
+    std::size_t loadedCount = 0;
+    std::vector<Next> heap;  // the tracks with events left, but the open run's
+    bool runOpen = false;
+    Next run{};  // the open run's track and its next event
+};
 
 // `note` + `amount`, moved by octaves into 0..127.
 uint8_t TransposeNote(uint8_t note, int32_t amount);

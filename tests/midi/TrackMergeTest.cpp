@@ -8,6 +8,7 @@
 #include "midi/CMidiOut.h"
 #include "midi/CMidiTrack.h"
 #include "midi/MidiTestSupport.h"
+#include "midi/PlaySeek.h"
 #include "midi/TrackMerge.h"
 
 using namespace miditest;
@@ -208,11 +209,10 @@ TEST_P(TrackMergeTest, WithoutDeviceOneSendRunsThroughTheSongAndLogsEachEvent) {
     std::remove(log.c_str());
 }
 
-// Many tracks with runs, mutes and ties: both strategies give the same stream.
-TEST(TrackMergeStrategies, GiveIdenticalStreams) {
-    UserSettings = UserSettingsRecord{};
-    std::deque<CMidiTrack> tracks(40);
-    std::mt19937 random(7);
+// Tracks of notes at irregular steps with ties, and system-exclusive runs of up to 700 events
+// that carry over from one fill to the next.
+void FillRandomSongs(std::deque<CMidiTrack>& tracks, unsigned seed) {
+    std::mt19937 random(seed);
     for (CMidiTrack& track : tracks) {
         std::vector<MidiEvent> song;
         uint32_t time = 0;
@@ -229,6 +229,13 @@ TEST(TrackMergeStrategies, GiveIdenticalStreams) {
         }
         miditest::Fill(track, song);
     }
+}
+
+// Many tracks with runs, mutes and ties: both strategies give the same stream.
+TEST(TrackMergeStrategies, GiveIdenticalStreams) {
+    UserSettings = UserSettingsRecord{};
+    std::deque<CMidiTrack> tracks(40);
+    FillRandomSongs(tracks, 7);
     for (int t = 0; t < 40; t += 3)
         UserSettings.mutedTracks[t] = 1;
     UserSettings.transposedTracks.fill(1);
@@ -245,6 +252,50 @@ TEST(TrackMergeStrategies, GiveIdenticalStreams) {
     }
     EXPECT_GT(streams[0].size(), 8000u);
     EXPECT_TRUE(streams[0] == streams[1]);
+}
+
+// The heap kept from fill to fill follows what a play does between fills: mutes switched, a range
+// limit, a jump back with a restart, and a track moved by someone who did not say so.
+TEST(TrackMergeStrategies, AKeptHeapFollowsMutesLimitsAndJumps) {
+    UserSettings = UserSettingsRecord{};
+    std::deque<CMidiTrack> tracks(30);
+    FillRandomSongs(tracks, 11);
+    std::vector<TrackPlayState> scan(tracks.size()), kept(tracks.size());
+    for (std::size_t i = 0; i < tracks.size(); ++i)
+        scan[i].track = kept[i].track = &tracks[i];
+    midi::TrackMerger merger;
+    uint32_t scanTime = 0, keptTime = 0;
+    std::vector<MidiEvent> scanOut(midi::kOutBufferEvents), keptOut(midi::kOutBufferEvents);
+    const auto mute = [&](int fill) {
+        for (std::size_t i = 0; i < tracks.size(); ++i)
+            tracks[i].SetMute((i + static_cast<std::size_t>(fill / 3)) % 4 == 0 ? 1 : 0);
+    };
+    std::size_t events = 0;
+    for (int fill = 0; fill < 200; ++fill) {
+        SCOPED_TRACE(fill);
+        mute(fill);
+        const uint64_t limit = fill < 20 ? 200 : midi::kNoMergeLimit;
+        if (fill == 20) {  // back to the start of the range, as a loop goes round
+            for (std::vector<TrackPlayState>* states : {&scan, &kept})
+                SeekTracksTo(*states, std::vector<uint32_t>(tracks.size(), 0));
+            merger.Restart();
+            scanTime = keptTime = 0;
+        }
+        if (fill == 40) {  // moved without a restart
+            scan[5].trackIndex = kept[5].trackIndex = 3;
+        }
+        bool scanAt = false, keptAt = false;
+        const uint32_t n = midi::MergeTracks(scan, scanOut.data(), scanTime,
+                                             midi::MergeStrategy::Scan, limit, &scanAt);
+        ASSERT_EQ(merger.Fill(kept, keptOut.data(), keptTime, limit, &keptAt), n);
+        EXPECT_EQ(keptAt, scanAt);
+        ASSERT_TRUE(std::equal(scanOut.begin(), scanOut.begin() + n, keptOut.begin()));
+        for (std::size_t i = 0; i < tracks.size(); ++i)
+            ASSERT_EQ(kept[i].trackIndex, scan[i].trackIndex) << "track " << i;
+        events += n;
+        if (n == 0 && fill > 40) break;
+    }
+    EXPECT_GT(events, 8000u);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothStrategies, TrackMergeTest,
