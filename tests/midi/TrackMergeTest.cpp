@@ -277,7 +277,7 @@ TEST(TrackMergeStrategies, AKeptHeapFollowsMutesLimitsAndJumps) {
         const uint64_t limit = fill < 20 ? 200 : midi::kNoMergeLimit;
         if (fill == 20) {  // back to the start of the range, as a loop goes round
             for (std::vector<TrackPlayState>* states : {&scan, &kept})
-                SeekTracksTo(*states, std::vector<uint32_t>(tracks.size(), 0));
+                midi::SeekTracksTo(*states, std::vector<uint32_t>(tracks.size(), 0));
             merger.Restart();
             scanTime = keptTime = 0;
         }
