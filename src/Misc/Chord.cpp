@@ -21,11 +21,7 @@ Chord::Chord(NoteList& notes) {
     set = static_cast<int16_t>(bits);
 }
 
-Chord::Chord(int v) {
-    if (v >= 0 && v < kLimit) {
-        set = static_cast<int16_t>(v);
-        return;
-    }
+void Chord::RefuseValue(int v) {
     // A negative value would set bits 12 to 15; it is refused like any other out-of-range value.
     std::cerr << "fatal error line " << kInvalidIntegerErrorLine << " file " << __FILE__ << "\n";
     std::cerr << "invalid integer " << std::hex << v << std::dec << "passed\n";

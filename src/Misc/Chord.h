@@ -26,7 +26,12 @@ class Chord {
     // The pitch classes of every note in the list. Moves the list's iteration cursor.
     explicit Chord(NoteList& notes);
     // The set with value v when 0 <= v < 4096; otherwise reports the value and stays empty.
-    explicit Chord(int v);
+    explicit Chord(int v) {
+        if (v >= 0 && v < kLimit)
+            set = static_cast<int16_t>(v);
+        else
+            RefuseValue(v);
+    }
 
     Chord Rotate(int n) const;
     bool Contains(int pitchClass) const {
@@ -42,6 +47,9 @@ class Chord {
     static const char* NoteName(int n);
 
   private:
+    // Reports a value outside 0..4095 on standard error; the set stays empty.
+    static void RefuseValue(int v);
+
     int16_t set = 0;
 };
 

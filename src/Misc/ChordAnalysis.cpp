@@ -183,16 +183,13 @@ class Recorder {
 
     void Record(const Pending* found, std::size_t n) {
         for (std::size_t j = 0; j < n; ++j) {
-            const Pending& p = found[j];
-            MonitoredEvent record;
-            record.time = p.event.time;
-            record.event = p.event;
-            record.trackIndex = static_cast<int32_t>(p.track);
-            if (transposed[p.track] && midi::IsNoteMessage(p.event))
-                record.event.data1 = transposition[p.event.data1];
-            record.chord = sounding.Apply(record.event);
-            monitoredEvents.push_back(record);
-            changes.Observe(record.time, record.chord);
+            MidiEvent e = found[j].event;
+            if (transposed[found[j].track] != 0 && midi::IsNoteMessage(e))
+                e.data1 = transposition[e.data1];
+            const Chord chord = sounding.Apply(e);
+            monitoredEvents.push_back(
+                MonitoredEvent{e.time, e, static_cast<int32_t>(found[j].track), chord});
+            changes.Observe(e.time, chord);
         }
     }
 
