@@ -183,13 +183,16 @@ class Recorder {
 
     void Record(const Pending* found, std::size_t n) {
         for (std::size_t j = 0; j < n; ++j) {
-            MidiEvent e = found[j].event;
-            if (transposed[found[j].track] != 0 && midi::IsNoteMessage(e))
-                e.data1 = transposition[e.data1];
-            const Chord chord = sounding.Apply(e);
-            monitoredEvents.push_back(
-                MonitoredEvent{e.time, e, static_cast<int32_t>(found[j].track), chord});
-            changes.Observe(e.time, chord);
+            const Pending& p = found[j];
+            // Made in place: the event is copied whole rather than byte by byte.
+            MonitoredEvent& record = monitoredEvents.emplace_back();
+            record.time = p.event.time;
+            record.event = p.event;
+            record.trackIndex = static_cast<int32_t>(p.track);
+            if (transposed[p.track] != 0 && midi::IsNoteMessage(p.event))
+                record.event.data1 = transposition[p.event.data1];
+            record.chord = sounding.Apply(record.event);
+            changes.Observe(record.time, record.chord);
         }
     }
 
@@ -197,7 +200,7 @@ class Recorder {
     void Finish() const { sounding.WriteBack(); }
 
   private:
-    std::vector<bool> transposed;              // per track; none when the amount is 0
+    std::vector<uint8_t> transposed;           // per track; none when the amount is 0
     std::array<uint8_t, 256> transposition{};  // each note as a transposed track plays it
     SoundingSet sounding;
     ChangeFinder changes;

@@ -294,27 +294,44 @@ TEST_F(ChordAnalysis, StartPlaybackRebuildsTheTimeline) {
     EXPECT_EQ(chordTimeline.Size(), 2u);
 }
 
+// The merged order over few and over many tracks (a track count that is no power of two, most
+// tracks on equal times): by time, then by track position, each track in its own order.
 TEST_F(ChordAnalysis, LongTracksAreWalkedInTimeOrderAcrossWindows) {
-    std::mt19937 random(5);
-    std::vector<std::tuple<uint32_t, int, int>> expected;  // (time, track, index in track)
-    for (int t = 0; t < 3; ++t) {
-        std::vector<MidiEvent> events;
-        uint32_t time = 0;
-        for (int i = 0; i < 1500; ++i) {
-            time += random() % 4 == 0 ? 0 : random() % 7;
-            const auto note = static_cast<uint8_t>(random() % 128);
-            events.push_back(i % 2 == 0 ? On(time, note, t) : Off(time, note, t));
-            expected.emplace_back(time, t, i);
+    for (const auto& [trackCount, eventsPerTrack] : {std::pair{3, 1500}, std::pair{77, 90}}) {
+        tracks.clear();
+        soundingNotes.Clear();
+        std::mt19937 random(5);
+        std::vector<std::tuple<uint32_t, int, int>> expected;  // (time, track, index in track)
+        for (int t = 0; t < trackCount; ++t) {
+            std::vector<MidiEvent> events;
+            uint32_t time = 0;
+            for (int i = 0; i < eventsPerTrack; ++i) {
+                time += random() % 4 == 0 ? 0 : random() % 7;
+                const auto note = static_cast<uint8_t>(random() % 128);
+                events.push_back(i % 2 == 0 ? On(time, note, t % 16) : Off(time, note, t % 16));
+                expected.emplace_back(time, t, i);
+            }
+            AddTrack(events);
         }
-        AddTrack(events);
+        std::stable_sort(expected.begin(), expected.end());
+        Analyze();
+        ASSERT_EQ(monitoredEvents.size(), expected.size()) << trackCount;
+        std::vector<std::pair<int, uint32_t>> walked;
+        for (const auto& [time, track, index] : expected)
+            walked.emplace_back(track, time);
+        EXPECT_EQ(Walked(), walked) << trackCount;
     }
-    std::stable_sort(expected.begin(), expected.end());
+}
+
+// Absolute times are the deltas' sums in unsigned 32 bits: past the largest time they wrap to
+// small ones, and the merge compares the wrapped times.
+TEST_F(ChordAnalysis, TimesPastTheLargestWrapAsTheTracksSumThem) {
+    CMidiTrack& first = AddTrack({On(0xFFFFFFF0u, 60)});
+    first.InsertEvent(MidiEvent{0x20, 0x90, 64, 100, 0}, -1);  // at 0x10 after the wrap
+    AddTrack({On(0x8, 67), On(0x18, 72)});
     Analyze();
-    ASSERT_EQ(monitoredEvents.size(), expected.size());
-    std::vector<std::pair<int, uint32_t>> walked;
-    for (const auto& [time, track, index] : expected)
-        walked.emplace_back(track, time);
-    EXPECT_EQ(Walked(), walked);
+    EXPECT_EQ(Walked(), (std::vector<std::pair<int, uint32_t>>{
+                            {1, 0x8}, {1, 0x18}, {0, 0xFFFFFFF0u}, {0, 0x10}}));
 }
 
 // Windows of the merge restart a little before the end of the last block read; the track steps
