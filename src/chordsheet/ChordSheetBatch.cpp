@@ -1,8 +1,11 @@
 #include "chordsheet/ChordSheetBatch.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <sched.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/uio.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,12 +28,60 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool IsMidiFile(const fs::path& path) {
-    std::string extension = path.extension().string();
+bool IsMidiFile(std::string_view name) {
+    // The extension as a path has it: from the last dot, unless the name only starts with one.
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot == 0) return false;
+    std::string extension(name.substr(dot));
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return extension == ".mid" || extension == ".midi" || extension == ".kar" ||
            extension == ".rmi";
+}
+
+// Adds the MIDI files in the folder open as `folder` (named `path`) and in the folders below it
+// to `found`. Each entry's type comes with the listing, so a folder of thousands of songs costs a
+// few system calls, not one per file. Links to files count as the files; links to folders are
+// not followed (no loops); folders that may not be read are left out, other failures reported.
+void FindMidiFiles(int folder, const std::string& path, std::vector<std::string>& found,
+                   std::vector<std::string>& problems) {
+    DIR* listing = ::fdopendir(folder);
+    if (listing == nullptr) {
+        ::close(folder);
+        return;
+    }
+    const std::string prefix = path.empty() || path.back() == '/' ? path : path + '/';
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        unsigned char type = entry->d_type;
+        if (type == DT_UNKNOWN) {
+            struct stat info {};
+            if (::fstatat(::dirfd(listing), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+                continue;
+            type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISLNK(info.st_mode) ? DT_LNK : DT_REG;
+        }
+        if (type == DT_DIR) {
+            const int below = ::openat(::dirfd(listing), entry->d_name,
+                                       O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (below >= 0) {
+                FindMidiFiles(below, prefix + entry->d_name, found, problems);
+            } else if (errno != EACCES && errno != EPERM) {
+                problems.push_back(prefix + entry->d_name + ": " + std::strerror(errno));
+            }
+            continue;
+        }
+        if (!IsMidiFile(name)) continue;
+        if (type == DT_LNK) {
+            struct stat info {};
+            if (::fstatat(::dirfd(listing), entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode))
+                continue;
+        } else if (type != DT_REG) {
+            continue;
+        }
+        found.push_back(prefix + entry->d_name);
+    }
+    ::closedir(listing);
 }
 
 // The bar on standard error: "[=======>      ] 1234/3000 files, 2 failed", redrawn at most ten
@@ -429,13 +480,11 @@ std::vector<std::string> ExpandInputs(const std::vector<std::string>& inputs,
         std::error_code error;
         if (fs::is_directory(input, error)) {
             std::vector<std::string> found;
-            fs::recursive_directory_iterator it(
-                input, fs::directory_options::skip_permission_denied, error);
-            for (; !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
-                if (it->is_regular_file(error) && IsMidiFile(it->path()))
-                    found.push_back(it->path().string());
-            }
-            if (error) problems.push_back(input + ": " + error.message());
+            const int folder = ::open(input.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (folder >= 0)
+                FindMidiFiles(folder, input, found, problems);
+            else
+                problems.push_back(input + ": " + std::strerror(errno));
             std::sort(found.begin(), found.end());
             files.insert(files.end(), found.begin(), found.end());
         } else if (fs::exists(input, error)) {
