@@ -119,7 +119,7 @@ class Witness {
 };
 
 // The window's thread: delivers the clock's posts as they come and reads the position at 60 Hz.
-class WindowThread final : public MessageDispatcher {
+class WindowThread final : public midi::MessageDispatcher {
   public:
     WindowThread() : thread_([this] { Run(); }) {}
     ~WindowThread() override { Stop(); }
@@ -189,7 +189,7 @@ CaseResult RunCase(const Options& options, bool realtime, bool busy) {
         });
     }
     WindowThread window;
-    MessageWindow clockWindow(window, "clock", [&window](uint32_t message, uint32_t) {
+    midi::MessageWindow clockWindow(window, "clock", [&window](uint32_t message, uint32_t) {
         if (message == MSG_SYNC_BEAT) ++window.beats;
     });
     const uint32_t sync = OpenSync(0, &clockWindow, 0, options.period);

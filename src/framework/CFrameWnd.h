@@ -84,7 +84,7 @@ class CFrameWnd : public QMainWindow, public CCmdTarget {
     CMenu* GetMenu() { return &menu_; }
     CView* GetActiveView() const { return view_; }
     CDocument* GetActiveDocument() const;
-    MessageDispatcher& GetDispatcher() { return dispatcher_; }
+    midi::MessageDispatcher& GetDispatcher() { return dispatcher_; }
 
     // The entry of every command: enable test, then routing. Returns true when a handler ran.
     bool OnCommand(unsigned id);

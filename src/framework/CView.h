@@ -29,7 +29,7 @@ class CView : public QWidget, public CCmdTarget {
 
     CDocument* GetDocument() const { return document_; }
     CFrameWnd* GetParentFrame() const { return frame_; }
-    MessageDispatcher& GetDispatcher() { return dispatcher_; }
+    midi::MessageDispatcher& GetDispatcher() { return dispatcher_; }
 
     virtual int OnCreate() { return 0; }
     virtual void OnDraw(CDC& dc) = 0;

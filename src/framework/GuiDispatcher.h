@@ -16,7 +16,7 @@
 
 namespace framework {
 
-class GuiDispatcher final : public MessageDispatcher {
+class GuiDispatcher final : public midi::MessageDispatcher {
   public:
     GuiDispatcher();
     ~GuiDispatcher() override;

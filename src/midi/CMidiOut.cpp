@@ -49,9 +49,9 @@ CMidiOut::~CMidiOut() {
     states.clear();
 }
 
-void CMidiOut::Create(MessageDispatcher& parent) {
+void CMidiOut::Create(midi::MessageDispatcher& parent) {
     parentWnd = &parent;
-    window = std::make_unique<MessageWindow>(
+    window = std::make_unique<midi::MessageWindow>(
         parent, "CMidiOutWnd",
         [this](uint32_t message, uint32_t generation) { HandleMessage(message, generation); });
 }

@@ -72,7 +72,7 @@ class CMidiOut {
     CMidiOut(const CMidiOut&) = delete;
     CMidiOut& operator=(const CMidiOut&) = delete;
 
-    void Create(MessageDispatcher& parent);
+    void Create(midi::MessageDispatcher& parent);
     void SetSync(CMidiSync* clock) { sync = clock; }
     CMidiSync* GetSync() const { return sync; }
 
@@ -130,7 +130,7 @@ class CMidiOut {
     uint32_t GetSendIndex() const { return sendIndex; }
     // The output buffer (null before the first fill).
     const MidiEvent* GetOutBuffer() const { return outBuffer.empty() ? nullptr : outBuffer.data(); }
-    MessageWindow* GetWindow() const { return window.get(); }
+    midi::MessageWindow* GetWindow() const { return window.get(); }
 
     // How fills pick the next track; the results are the same.
     void SetMergeStrategy(midi::MergeStrategy strategy) { mergeStrategy = strategy; }
@@ -156,7 +156,7 @@ class CMidiOut {
     uint16_t deviceId = 0;
     int isOpen = 0;
     std::array<char, 32> description{};
-    MessageDispatcher* parentWnd = nullptr;
+    midi::MessageDispatcher* parentWnd = nullptr;
     uint32_t lastTime = 0;
     CMidiSync* sync = nullptr;
     std::vector<TrackPlayState> states;
@@ -165,7 +165,7 @@ class CMidiOut {
     uint32_t sendIndex = 0;
     midi::MergeStrategy mergeStrategy = midi::MergeStrategy::Heap;
     midi::TrackMerger merger;  // the heap merge, restarted wherever the tracks are moved
-    std::unique_ptr<MessageWindow> window;
+    std::unique_ptr<midi::MessageWindow> window;
 
     PracticeOptions practice;
     uint32_t linkedSync = 0;  // the clock handle the device was opened with

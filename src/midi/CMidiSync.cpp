@@ -21,9 +21,9 @@ CMidiSync::~CMidiSync() {
     Close();
 }
 
-void CMidiSync::Create(MessageDispatcher& parent) {
+void CMidiSync::Create(midi::MessageDispatcher& parent) {
     parentWnd = &parent;
-    window = std::make_unique<MessageWindow>(
+    window = std::make_unique<midi::MessageWindow>(
         parent, "CMidiSyncWnd",
         [this](uint32_t message, uint32_t generation) { HandleMessage(message, generation); });
 }

@@ -45,7 +45,7 @@ class CMidiSync {
     CMidiSync(const CMidiSync&) = delete;
     CMidiSync& operator=(const CMidiSync&) = delete;
 
-    void Create(MessageDispatcher& parent);
+    void Create(midi::MessageDispatcher& parent);
 
     int Open(uint16_t newMode, uint16_t newPeriod);
     void Close();
@@ -83,7 +83,7 @@ class CMidiSync {
     uint16_t GetPeriod() const { return period; }
     int IsRunning() const { return running; }
     // The notification window (null before Create).
-    MessageWindow* GetWindow() const { return window.get(); }
+    midi::MessageWindow* GetWindow() const { return window.get(); }
 
   protected:
     void HandleMessage(uint32_t message, uint32_t generation);
@@ -92,9 +92,9 @@ class CMidiSync {
     int isOpen = 0;
     uint16_t mode = 0;
     uint16_t period = 10;
-    MessageDispatcher* parentWnd = nullptr;
+    midi::MessageDispatcher* parentWnd = nullptr;
     int running = 0;
-    std::unique_ptr<MessageWindow> window;
+    std::unique_ptr<midi::MessageWindow> window;
 };
 
 class CBeatSync : public CMidiSync {

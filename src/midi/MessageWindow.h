@@ -26,6 +26,8 @@
 
 #include "midi/MidiLib.h"
 
+namespace midi {
+
 class MessageDispatcher {
   public:
     // Something that holds posts for the owner's thread.
@@ -177,3 +179,5 @@ inline void MessageWindow::DeliverPosts() {
     if (const uint64_t done = done_.exchange(0, std::memory_order_acq_rel); done != 0)
         handler_(MSG_SYNC_DONE, uint32_t(done));
 }
+
+}  // namespace midi

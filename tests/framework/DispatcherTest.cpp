@@ -34,7 +34,7 @@ TEST(GuiDispatcherTest, PostsFromAnotherThreadAreDeliveredOnTheGuiThreadEveryBea
     framework::GuiDispatcher dispatcher;
     std::vector<uint32_t> received;
     bool allOnGuiThread = true;
-    MessageWindow window(dispatcher, "clock", [&](uint32_t message, uint32_t generation) {
+    midi::MessageWindow window(dispatcher, "clock", [&](uint32_t message, uint32_t generation) {
         allOnGuiThread = allOnGuiThread && QThread::currentThread() == qApp->thread();
         received.push_back(message * 1000 + generation);
     });
@@ -69,7 +69,7 @@ TEST(GuiDispatcherTest, ModalLoopKeepsDeliveringAndGoneWindowsHearNothing) {
     framework::GuiDispatcher dispatcher;
     int beats = 0;
     QDialog dialog;
-    MessageWindow window(dispatcher, "clock", [&](uint32_t, uint32_t) {
+    midi::MessageWindow window(dispatcher, "clock", [&](uint32_t, uint32_t) {
         if (++beats == 3) dialog.done(QDialog::Accepted);
     });
     std::atomic<bool> stop{false};
@@ -87,11 +87,11 @@ TEST(GuiDispatcherTest, ModalLoopKeepsDeliveringAndGoneWindowsHearNothing) {
 
     int late = 0;
     {
-        MessageWindow gone(dispatcher, "output", [&](uint32_t, uint32_t) { ++late; });
+        midi::MessageWindow gone(dispatcher, "output", [&](uint32_t, uint32_t) { ++late; });
         gone.PostMidiMessage(0x5453, 0, 1);
     }
     bool marker = false;
-    MessageWindow other(dispatcher, "marker", [&](uint32_t, uint32_t) { marker = true; });
+    midi::MessageWindow other(dispatcher, "marker", [&](uint32_t, uint32_t) { marker = true; });
     other.PostMidiMessage(0x5453, 0, 1);
     ASSERT_TRUE(ProcessUntil([&] { return marker; }));
     EXPECT_EQ(late, 0);

@@ -118,10 +118,10 @@ TEST(ClockThreadTest, PlaysAndPostsWithoutAllocatingAndEveryBeatReachesTheOwner)
     TestLoop loop;
     int beats = 0;
     int ready = 0;
-    MessageWindow clockWindow(loop, "clock", [&](uint32_t message, uint32_t) {
+    midi::MessageWindow clockWindow(loop, "clock", [&](uint32_t message, uint32_t) {
         if (message == MSG_SYNC_BEAT) ++beats;
     });
-    MessageWindow outputWindow(loop, "output", [&](uint32_t message, uint32_t) {
+    midi::MessageWindow outputWindow(loop, "output", [&](uint32_t message, uint32_t) {
         if (message == MSG_OUTPUT_READY) ++ready;
     });
     LibraryMutex lock;

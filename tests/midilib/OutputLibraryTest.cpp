@@ -73,13 +73,14 @@ TEST_F(OutputLibraryTest, APlayReachesTheDeviceInOrderAndEndsWithOneDoneMessage)
     int beats = 0;
     int done = 0;
     uint32_t doneGeneration = 0;
-    MessageWindow syncWindow(loop_, "CMidiSyncWnd", [&](uint32_t message, uint32_t generation) {
-        if (message == MSG_SYNC_BEAT) ++beats;
-        if (message == MSG_SYNC_DONE) {
-            ++done;
-            doneGeneration = generation;
-        }
-    });
+    midi::MessageWindow syncWindow(loop_, "CMidiSyncWnd",
+                                   [&](uint32_t message, uint32_t generation) {
+                                       if (message == MSG_SYNC_BEAT) ++beats;
+                                       if (message == MSG_SYNC_DONE) {
+                                           ++done;
+                                           doneGeneration = generation;
+                                       }
+                                   });
     const uint32_t sync = OpenSync(0, &syncWindow, 0, 1);
     ASSERT_EQ(SetTempo(sync, 100000), 0);  // 480 ticks in 0.1 s
     const uint32_t out = OpenMidiOut(nullptr, 0, sync, 0x33320);
@@ -118,7 +119,7 @@ TEST_F(OutputLibraryTest, APlayReachesTheDeviceInOrderAndEndsWithOneDoneMessage)
 
 TEST_F(OutputLibraryTest, AFullQueueIsRefusedAndReadyComesOnceWithTheOutputsGeneration) {
     std::vector<uint32_t> ready;
-    MessageWindow outWindow(loop_, "CMidiOutWnd", [&](uint32_t message, uint32_t generation) {
+    midi::MessageWindow outWindow(loop_, "CMidiOutWnd", [&](uint32_t message, uint32_t generation) {
         if (message == MSG_OUTPUT_READY) ready.push_back(generation);
     });
     const uint32_t sync = OpenSync(0, nullptr, 0, 1);

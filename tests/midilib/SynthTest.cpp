@@ -58,8 +58,9 @@ TEST(SynthTest, ASongStartedWhileTheSynthOpensIsRecordedWholeAndAsLongAsItPlayed
     SetSynthWavFile(path);
     TestLoop loop;
     bool done = false;
-    MessageWindow window(loop, "CMidiSyncWnd",
-                         [&](uint32_t message, uint32_t) { done |= message == MSG_SYNC_DONE; });
+    midi::MessageWindow window(loop, "CMidiSyncWnd", [&](uint32_t message, uint32_t) {
+        done |= message == MSG_SYNC_DONE;
+    });
     const uint32_t sync = OpenSync(0, &window, 0, 1);
     SetTempo(sync, 400000);  // 0.4 s per beat
     const uint32_t out = OpenMidiOut(nullptr, uint16_t(SynthDevice()), sync, 0x33320);

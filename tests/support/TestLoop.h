@@ -8,7 +8,7 @@
 
 #include "midi/MessageWindow.h"
 
-class TestLoop final : public MessageDispatcher {
+class TestLoop final : public midi::MessageDispatcher {
   public:
     // Delivers what the windows hold now; returns whether a wake was pending.
     bool Pump() {
