@@ -1,5 +1,6 @@
 #include "midilib/SmfTrackParser.h"
 
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -272,11 +273,19 @@ void SmfTrackParser::ContinueSysex(std::span<const uint8_t> bytes, size_t at) {
             return;
         }
     }
-    for (size_t i = 0; i < bytes.size(); ++i) {
+    // Every record of a packet but its first has delta 0. When the packet fits under the record
+    // limit, all but the first are written in one go (a message may hold millions of bytes);
+    // otherwise Emit stops at the limit and says so.
+    const size_t room = recordLimit_ - track_.events.size();
+    const size_t checked = bytes.size() <= room ? std::min<size_t>(1, bytes.size()) : bytes.size();
+    for (size_t i = 0; i < checked; ++i) {
         if (!Emit(MidiEvent{0, kSysexStatus, bytes[i], uint8_t(i + 1 == bytes.size()), 0},
                   sysexStart_))
             return;
     }
+    for (size_t i = checked; i < bytes.size(); ++i)
+        track_.events.push_back(
+            MidiEvent{0, kSysexStatus, bytes[i], uint8_t(i + 1 == bytes.size()), 0});
     if (!bytes.empty() && bytes.back() == kSysexEnd) sysexOpen_ = false;
 }
 
