@@ -24,13 +24,6 @@ struct RunState {
     std::size_t track = 0;
 };
 
-// One event that the walk found to be recorded: the note event or all-notes-off event of a
-// monitored channel and track, with its absolute time, as the walk met it.
-struct Pending {
-    MidiEvent event;
-    uint32_t track = 0;
-};
-
 // The sounding notes during the pass, as soundingNotes would follow them, kept as a flag per
 // (note, channel) and a count per pitch class, so that an event costs no walk of a list: the
 // pitch-class set after each event is at hand. Each sounding pair keeps the order in which it was
@@ -45,25 +38,33 @@ class SoundingSet {
             Strike(node.note, node.channel);
     }
 
-    // Applies a note event or the all-notes-off event; the set after it. Written without
-    // branches on the kind of note event: note-ons and note-offs alternate unpredictably.
-    Chord Apply(const MidiEvent& e) {
-        if (midi::IsAllNotesOff(e)) {
-            struck.fill(0);
-            counts.fill(0);
-            set = 0;
-            return Chord();
+    // Applies the events of `records` in order, giving each record the set after its event.
+    // Written without branches on the kind of note event, as note-ons and note-offs alternate
+    // unpredictably; the set and the strike count stay in registers for the whole batch.
+    void Apply(MonitoredEvent* records, std::size_t n) {
+        int now = set;
+        uint32_t order = nextOrder;
+        for (std::size_t j = 0; j < n; ++j) {
+            const MidiEvent& e = records[j].event;
+            if (midi::IsAllNotesOff(e)) {
+                struck.fill(0);
+                counts.fill(0);
+                now = 0;
+            } else {
+                const std::size_t slot = Slot(e.data1, midi::ChannelOf(e.status));
+                const bool sounds = struck[slot] != 0;
+                const bool starts = midi::IsNoteOn(e) && !sounds;
+                const bool stops = midi::IsNoteOff(e) && sounds;
+                struck[slot] = starts ? order : stops ? 0 : struck[slot];
+                order += starts ? 1 : 0;
+                const std::size_t p = kPitchClass[e.data1];
+                counts[p] += static_cast<uint32_t>(starts) - static_cast<uint32_t>(stops);
+                now = counts[p] != 0 ? now | (1 << p) : now & ~(1 << p);
+            }
+            records[j].chord = Chord(now);
         }
-        const std::size_t slot = Slot(e.data1, midi::ChannelOf(e.status));
-        const bool sounds = struck[slot] != 0;
-        const bool starts = midi::IsNoteOn(e) && !sounds;
-        const bool stops = midi::IsNoteOff(e) && sounds;
-        struck[slot] = starts ? nextOrder : stops ? 0 : struck[slot];
-        nextOrder += starts ? 1 : 0;
-        const std::size_t p = kPitchClass[e.data1];
-        counts[p] += static_cast<uint32_t>(starts) - static_cast<uint32_t>(stops);
-        set = counts[p] != 0 ? set | (1 << p) : set & ~(1 << p);
-        return Chord(set);
+        set = now;
+        nextOrder = order;
     }
 
     // Gives soundingNotes the notes sounding now.
@@ -134,14 +135,17 @@ class ChangeFinder {
   public:
     ChangeFinder() { textsOfSet.fill(kUnknown); }
 
-    // Appends `chord` at `time` to chordTimeline when its texts differ from the last recognised
+    // Appends each record's set to chordTimeline when its texts differ from the last recognised
     // chord's. Unrecognised sets (silence included) neither add an entry nor forget the last one.
-    void Observe(uint32_t time, Chord chord) {
-        int16_t& number = textsOfSet[static_cast<std::size_t>(chord.Value())];
-        if (number == kUnknown) number = NumberTexts(chord);
-        if (number == kNoChord || number == last) return;
-        last = number;
-        chordTimeline.Append(time, chord);
+    void Observe(const MonitoredEvent* records, std::size_t n) {
+        for (std::size_t j = 0; j < n; ++j) {
+            const Chord chord = records[j].chord;
+            int16_t& number = textsOfSet[static_cast<std::size_t>(chord.Value())];
+            if (number == kUnknown) number = NumberTexts(chord);
+            if (number == kNoChord || number == last) continue;
+            last = number;
+            chordTimeline.Append(records[j].time, chord);
+        }
     }
 
   private:
@@ -174,33 +178,37 @@ class Recorder {
     Recorder(const std::vector<TrackPlayState>& states, const UserSettingsRecord& settings)
         : transposed(states.size()) {
         if (settings.transposeAmount == 0) return;
-        for (std::size_t i = 0; i < transposed.size(); ++i)
+        for (std::size_t i = 0; i < transposed.size(); ++i) {
             transposed[i] = TrackFlag(settings.transposedTracks, static_cast<int64_t>(i));
+            anyTransposed = anyTransposed || transposed[i] != 0;
+        }
         for (std::size_t note = 0; note < transposition.size(); ++note)
             transposition[note] =
                 midi::TransposeNote(static_cast<uint8_t>(note), settings.transposeAmount);
     }
 
-    void Record(const Pending* found, std::size_t n) {
-        for (std::size_t j = 0; j < n; ++j) {
-            const Pending& p = found[j];
-            // Made in place: the event is copied whole rather than byte by byte.
-            MonitoredEvent& record = monitoredEvents.emplace_back();
-            record.time = p.event.time;
-            record.event = p.event;
-            record.trackIndex = static_cast<int32_t>(p.track);
-            if (transposed[p.track] != 0 && midi::IsNoteMessage(p.event))
-                record.event.data1 = transposition[p.event.data1];
-            record.chord = sounding.Apply(record.event);
-            changes.Observe(record.time, record.chord);
+    // Completes the records that the walk began (time, event and track) and appends them to
+    // monitoredEvents.
+    void Record(MonitoredEvent* records, std::size_t n) {
+        if (anyTransposed) {
+            for (std::size_t j = 0; j < n; ++j) {
+                MidiEvent& e = records[j].event;
+                if (transposed[static_cast<std::size_t>(records[j].trackIndex)] != 0 &&
+                    midi::IsNoteMessage(e))
+                    e.data1 = transposition[e.data1];
+            }
         }
+        sounding.Apply(records, n);
+        changes.Observe(records, n);
+        monitoredEvents.insert(monitoredEvents.end(), records, records + n);
     }
 
     // Leaves soundingNotes as the walk's events left the sounding notes.
     void Finish() const { sounding.WriteBack(); }
 
   private:
-    std::vector<uint8_t> transposed;           // per track; none when the amount is 0
+    std::vector<uint8_t> transposed;  // per track; none when the amount is 0
+    bool anyTransposed = false;
     std::array<uint8_t, 256> transposition{};  // each note as a transposed track plays it
     SoundingSet sounding;
     ChangeFinder changes;
@@ -352,12 +360,13 @@ class Walker {
     // Walks past the next event of track k, writing it to `found` with its absolute time; 1 when
     // it is to be recorded, else 0 (and `found` is free again). The event after it in the block
     // decides the run.
-    std::size_t Step(std::size_t k, Pending& found) {
+    std::size_t Step(std::size_t k, MonitoredEvent& found) {
         TrackCursor& c = cursors[k];
         const MidiEvent& e = c.Next();
+        found.time = c.time;
         found.event = e;
         found.event.time = c.time;
-        found.track = static_cast<uint32_t>(k);
+        found.trackIndex = static_cast<int32_t>(k);
         // A note event or the all-notes-off event of a monitored channel: worked out without
         // branches, as the kinds of the tracks' events mix unpredictably.
         const bool monitoredChannel = ((c.channelMask >> midi::ChannelOf(e.status)) & 1) != 0;
@@ -382,7 +391,8 @@ class Walker {
     // is node leaves + i. Leaves without a track hold kNoEvent.
     std::vector<uint64_t> tree;
     RunState run;
-    std::array<Pending, midi::kMergeBlockEvents> pending;  // what the window found to record
+    // The records the window found, begun: time, event and track.
+    std::array<MonitoredEvent, midi::kMergeBlockEvents> pending;
 };
 
 void WriteMonitoredEvents() {

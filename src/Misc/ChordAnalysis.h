@@ -2,8 +2,9 @@
 // The chord analysis pass (CMidiOut::AnalyzeChords) and what it produces.
 //
 // The pass runs at the start of every play. It walks every event of the output object's tracks in
-// merged time order, in windows of at most kMergeBlockEvents steps with one block per track, so
-// memory stays bounded by one block per track however long the song is. It keeps the note-ons,
+// merged time order, in windows of at most kMergeBlockEvents steps with one block per track,
+// reading the tracks' own arrays in place (nothing is copied but the records it keeps), so the
+// memory it takes beyond its records is a few words per track. It keeps the note-ons,
 // note-offs and all-notes-off events (status exactly 0x7B) of the monitored channels and tracks,
 // transposes the copies of transposed tracks, feeds them to soundingNotes and records the
 // sounding set after each one (monitoredEvents). From those records it rebuilds chordTimeline:
