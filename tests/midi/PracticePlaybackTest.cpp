@@ -77,6 +77,12 @@ class PracticePlaybackTest : public ::testing::Test {
         return all;
     }
 
+    // How many times the device has received `message`.
+    long Received(const Bytes& message) const {
+        const std::vector<Bytes> all = Messages();
+        return std::count(all.begin(), all.end(), message);
+    }
+
     std::shared_ptr<TestDeviceProbe> probe = std::make_shared<TestDeviceProbe>();
     TestLoop loop;
     std::deque<CMidiTrack> tracks;
@@ -136,12 +142,7 @@ TEST_F(PracticePlaybackTest, ALoopRepeatsItsBarsWithoutHangingNotesAndEndsWhereI
     out.SetPractice({kBar, 2 * kBar, true, 0, 0});
     Play();
     // Each pass lasts 160 ms: let it go round several times.
-    ASSERT_TRUE(loop.RunUntil(
-        [&] {
-            const auto got = Messages();
-            return std::count(got.begin(), got.end(), Bytes{0x90, 60, 100}) >= 4;
-        },
-        10s));
+    ASSERT_TRUE(loop.RunUntil([&] { return Received({0x90, 60, 100}) >= 4; }, 10s));
     std::vector<Bytes> got = Messages();
     int notesOn = 0;
     for (size_t i = 0; i < got.size(); ++i) {
@@ -172,11 +173,7 @@ TEST_F(PracticePlaybackTest, ALoopSwitchedOffOnItsEndBeforeTheJumpBackIsPlayedRu
     Attach();
     out.SetPractice({kBar, 2 * kBar, true, 0, 0});
     Play();
-    const auto passes = [&] {
-        const auto got = Messages();
-        return std::count(got.begin(), got.end(), Bytes{0x90, 60, 100});
-    };
-    ASSERT_TRUE(loop.RunUntil([&] { return passes() >= 2; }, 10s));
+    ASSERT_TRUE(loop.RunUntil([&] { return Received({0x90, 60, 100}) >= 2; }, 10s));
     // A busy device holds what the loop's end queued, the jump back among it, while the clock
     // runs past the end.
     probe->refuse = true;
@@ -184,9 +181,8 @@ TEST_F(PracticePlaybackTest, ALoopSwitchedOffOnItsEndBeforeTheJumpBackIsPlayedRu
     out.SetPractice({kBar, 0, false, 0, 0});
     probe->refuse = false;
     ASSERT_TRUE(PlayToDone());
-    const std::vector<Bytes> got = Messages();
-    EXPECT_EQ(std::count(got.begin(), got.end(), Bytes{0x90, 70, 100}), 1);
-    EXPECT_TRUE(Sounding(got).empty());
+    EXPECT_EQ(Received({0x90, 70, 100}), 1);
+    EXPECT_TRUE(Sounding(Messages()).empty());
 }
 
 TEST_F(PracticePlaybackTest, ALoopOfTheLastBarGoesRoundThoughTheSongEndsInsideIt) {
@@ -195,11 +191,7 @@ TEST_F(PracticePlaybackTest, ALoopOfTheLastBarGoesRoundThoughTheSongEndsInsideIt
     Attach();
     out.SetPractice({kBar, 2 * kBar, true, 0, 0});
     Play();
-    const auto passes = [&] {
-        const auto got = Messages();
-        return std::count(got.begin(), got.end(), Bytes{0x90, 60, 100});
-    };
-    ASSERT_TRUE(loop.RunUntil([&] { return passes() >= 3; }, 10s));
+    ASSERT_TRUE(loop.RunUntil([&] { return Received({0x90, 60, 100}) >= 3; }, 10s));
     EXPECT_EQ(clock.IsRunning(), 1);
     clock.Stop();
 }
