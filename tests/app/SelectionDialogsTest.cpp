@@ -200,7 +200,9 @@ TEST_F(SelectionDialogTest, TransposeAcceptsWholeNumbersFromMinusTwelveToTwelve)
             Press(dialog, IDOK);
             if (!dialog.isVisible()) return;
             refusal = boxes.LastText();
-            if (*typed) EXPECT_TRUE(Edit(dialog, IDC_TRANSPOSE_AMOUNT)->hasSelectedText());
+            if (*typed) {
+                EXPECT_TRUE(Edit(dialog, IDC_TRANSPOSE_AMOUNT)->hasSelectedText());
+            }
             Press(dialog, IDCANCEL);
         });
         EXPECT_EQ(boxes.Boxes().size(), before + (result == IDOK ? 0 : 1)) << typed;

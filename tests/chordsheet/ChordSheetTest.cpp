@@ -166,7 +166,9 @@ TEST_F(ChordSheet, RealFilesAreReadWithoutHarm) {
         SCOPED_TRACE(entry.path().string());
         const int code = Run({entry.path().string()});
         EXPECT_TRUE(code == kChordSheetOk || code == kChordSheetFailed);
-        if (code == kChordSheetFailed) EXPECT_EQ(LineCount(err.str()), 1u);
+        if (code == kChordSheetFailed) {
+            EXPECT_EQ(LineCount(err.str()), 1u);
+        }
     }
     EXPECT_GT(files, 10u);
 
