@@ -278,24 +278,20 @@ void CMidiOut::ContinueFrom(uint32_t tick) {
 }
 
 bool CMidiOut::InPlay() const {
-    return InPlay(practice.loop);
-}
-
-bool CMidiOut::InPlay(bool looping) const {
     if (!playStarted || !sync || !sync->IsOpen()) return false;
     // A loop goes back by the jump queued at its end: until that is played the clock may stand
     // on the end or just past it, and the play goes on all the same.
-    if (looping && !finished && limit != midi::kNoMergeLimit && sync->IsRunning()) return true;
+    if (practice.loop && !finished && limit != midi::kNoMergeLimit && sync->IsRunning())
+        return true;
     const uint64_t end = limit != midi::kNoMergeLimit ? limit : songEndTick;
     return sync->GetPosition(0) < end;
 }
 
 void CMidiOut::RefreshPlay() {
-    RefreshPlay(practice.loop);
+    if (InPlay()) GoOnInPlay();
 }
 
-void CMidiOut::RefreshPlay(bool looping) {
-    if (!InPlay(looping)) return;
+void CMidiOut::GoOnInPlay() {
     if (isOpen && LinkedToClock())
         ContinueFrom(RestartMidiOut(hMidiOut));
     else
@@ -304,10 +300,11 @@ void CMidiOut::RefreshPlay(bool looping) {
 
 void CMidiOut::SetPractice(const PracticeOptions& options) {
     if (options == practice) return;
-    const bool looped = practice.loop;
+    // Whether the play goes on is asked of the options it was merged with.
+    const bool inPlay = InPlay();
     practice = options;
     loopStartIndexes.clear();
-    RefreshPlay(looped);
+    if (inPlay) GoOnInPlay();
 }
 
 uint64_t CMidiOut::RangeEnd() const {

@@ -146,9 +146,8 @@ class CMidiOut {
     uint64_t RangeEnd() const;  // kNoMergeLimit: the song's end
     void EndOfRange();
     void ContinueFrom(uint32_t tick);
-    // `looping`: whether the play looked at loops (a change of the options asks about the old).
-    void RefreshPlay(bool looping);
-    bool InPlay(bool looping) const;
+    // The merge goes on from the device's first event not yet played (RefreshPlay, in a play).
+    void GoOnInPlay();
     void TakePrelude();
 
     uint32_t hMidiOut = 0;
