@@ -13,6 +13,7 @@
 //    removes a receiver has returned, nothing more is posted to it.
 //  - Every operation may be called from the owner's thread while the clock thread runs.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -179,3 +180,10 @@ void SetSyncPosition(uint32_t hSync, uint32_t tick, uint32_t microsecondsPerBeat
 // (midi/MidiMessages.h) play in the ticks after `tick` while GetPosition stays at `tick` and no
 // beat is posted; the jump brings the position back to `tick`.
 void StartSyncAt(uint32_t hSync, uint32_t tick, uint32_t countIn);
+
+// Memory advice for a large array that the caller is about to fill front to back (the analysis
+// records of a long song): the whole 2 MB pages inside [start, start + bytes) are asked to come
+// as transparent huge pages, so that filling it costs a page fault every 2 MB instead of every
+// 4 KB. Pages never written stay unbacked. Advice only: contents are unchanged, smaller ranges
+// are left as they are, and nothing fails.
+void AdviseLargeArray(void* start, size_t bytes);
