@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
 #include <iostream>
 #include <sstream>
@@ -234,16 +235,24 @@ int RunChordSheet(const ChordSheetOptions& options, std::ostream& out, std::ostr
 }
 
 void WriteChordSheet(std::ostream& out, const ChordTimeline& timeline) {
+    // The lines are put together in memory and written at once: a stream insertion per field
+    // cost a sixth of the time of a typical song.
+    std::string text;
     for (const ChordEvent& entry : timeline) {
         const char* abbreviation = nullptr;
         const char* name = nullptr;
         const FingeringList* fingerings = nullptr;
         const char* root = nullptr;
         if (!LookupChord(entry.chord, abbreviation, name, fingerings, root)) continue;
-        out << std::to_string(entry.time) << '\t' << root << '\t'
-            << (abbreviation != nullptr ? abbreviation : "") << '\t'
-            << (name != nullptr ? name : "") << '\n';
+        char tick[16];
+        const auto end = std::to_chars(tick, tick + sizeof tick, entry.time).ptr;
+        text.append(tick, end).append(1, '\t').append(root).append(1, '\t');
+        if (abbreviation != nullptr) text.append(abbreviation);
+        text.append(1, '\t');
+        if (name != nullptr) text.append(name);
+        text.append(1, '\n');
     }
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
 int RunChordSheet(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
