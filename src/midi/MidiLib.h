@@ -61,7 +61,8 @@ void ResetMidiOut(uint32_t hMidiOut);
 // ResetMidiOut for an output that goes on playing: returns the tick of the first event it had
 // queued and not yet played, or, with nothing queued, the tick after its clock's position, and
 // counts what is queued next from that tick, so that the events merged again from there follow
-// without a gap. 0 for an unknown output or one without a clock.
+// without a gap; until the next event is queued, the empty queue does not end the clock's play.
+// 0 for an unknown output or one without a clock.
 uint32_t RestartMidiOut(uint32_t hMidiOut);
 void CloseMidiOut(uint32_t hMidiOut);
 void FlushMidiOut(uint32_t hMidiOut);

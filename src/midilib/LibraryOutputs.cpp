@@ -83,6 +83,8 @@ uint32_t RestartMidiOut(uint32_t hMidiOut) {
         head ? *head : sync->clock.ReportedPositionAt(midilib::ClockThread::Now()) + 1;
     output->port->Reset();
     output->port->StartAt(from);
+    // Until the owner queues what follows, the empty queue must not end the clock's play.
+    output->port->AwaitOwner();
     return uint32_t(from);
 }
 

@@ -59,9 +59,12 @@ class OutputPort {
     void SendNow(const MidiEvent& event);
 
     bool Empty() const { return size_ == 0; }
-    // From a refused Put until a Put is taken again: the owner still holds at least the refused
-    // event, so an empty queue is not the end of what it plays.
+    // From a refused Put, or a restart, until a Put is taken again: the owner still holds at
+    // least the refused event, or is about to give what follows the restart, so an empty queue is
+    // not the end of what it plays.
     bool AwaitsOwner() const { return awaitingOwner_; }
+    // The owner goes on giving events after the queue was emptied under it (a restart).
+    void AwaitOwner() { awaitingOwner_ = true; }
     size_t Size() const { return size_; }
     std::optional<uint64_t> HeadTick() const;
     DispatchOutcome DispatchHead(int64_t latenessNs);

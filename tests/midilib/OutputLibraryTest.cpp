@@ -117,6 +117,33 @@ TEST_F(OutputLibraryTest, APlayReachesTheDeviceInOrderAndEndsWithOneDoneMessage)
     CloseSync(sync);
 }
 
+TEST_F(OutputLibraryTest, ARestartedOutputIsNotDoneBeforeItsOwnerGivesWhatFollows) {
+    // A beat after the last played event, with the rest of the song still queued, a restart
+    // empties the queue: the play must wait for the events merged again, not end there.
+    int done = 0;
+    midi::MessageWindow syncWindow(loop_, "CMidiSyncWnd", [&](uint32_t message, uint32_t) {
+        if (message == MSG_SYNC_DONE) ++done;
+    });
+    const uint32_t sync = OpenSync(0, &syncWindow, 0, 1);
+    ASSERT_EQ(SetTempo(sync, 100000), 0);  // 480 ticks in 0.1 s
+    const uint32_t out = OpenMidiOut(nullptr, 0, sync, 0x33320);
+    ASSERT_EQ(PutMidiOut(out, {0, 0x90, 60, 100, 0}), 0);
+    ASSERT_EQ(PutMidiOut(out, {1200, 0x80, 60, 0, 0}), 0);
+    StartSync(sync);
+    ASSERT_TRUE(loop_.RunUntil([&] { return GetPosition(sync, 0) >= 600; }, 5s));
+    EXPECT_EQ(RestartMidiOut(out), 1200u);
+    std::this_thread::sleep_for(50ms);
+    loop_.Pump();
+    EXPECT_EQ(done, 0) << "ended while the owner was merging again";
+    ASSERT_EQ(PutMidiOut(out, {0, 0x80, 60, 0, 0}), 0);
+    ASSERT_TRUE(loop_.RunUntil([&] { return done > 0; }, 5s));
+    const Messages played = Bytes(*recorder_);  // the restart's silence comes between
+    EXPECT_EQ(played.back(), (std::vector<uint8_t>{0x80, 60, 0}));
+    EXPECT_GE(GetPosition(sync, 0), 1200u + 480u);
+    CloseMidiOut(out);
+    CloseSync(sync);
+}
+
 TEST_F(OutputLibraryTest, AFullQueueIsRefusedAndReadyComesOnceWithTheOutputsGeneration) {
     std::vector<uint32_t> ready;
     midi::MessageWindow outWindow(loop_, "CMidiOutWnd", [&](uint32_t message, uint32_t generation) {
