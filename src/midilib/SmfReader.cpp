@@ -4,10 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <memory>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 #include "midilib/ByteCursor.h"
@@ -129,23 +134,79 @@ bool ParseHeader(std::span<const uint8_t> bytes, ByteCursor& cursor, SmfContent&
 }
 
 // Reads the chunks after the header into `content`'s tracks, gathering what was wrong.
+// Tracks are parsed side by side once the chunks hold this many bytes: below it, starting a
+// thread costs more than it saves.
+constexpr size_t kParallelParseBytes = size_t{1} << 20;
+constexpr unsigned kMostParseThreads = 4;
+
+// Parses every track, on several threads when they hold enough bytes. Each parser reads its own
+// chunk and makes its own records, so the results do not depend on the order; an exception thrown
+// while parsing (out of memory) reaches the caller, the first track's first, as if they had been
+// parsed in turn. On a large file most of the time goes to first touches of the records' memory,
+// which the cores can take in parallel.
+std::vector<SmfTrackData> ParseAll(std::vector<SmfTrackParser>& parsers, size_t chunkBytes) {
+    std::vector<SmfTrackData> tracks(parsers.size());
+    std::vector<std::exception_ptr> failures(parsers.size());
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+        for (size_t k = next++; k < parsers.size(); k = next++) {
+            try {
+                tracks[k] = parsers[k].Parse();
+            } catch (...) {
+                failures[k] = std::current_exception();
+            }
+        }
+    };
+    const size_t threads =
+        chunkBytes < kParallelParseBytes
+            ? 1
+            : std::min<size_t>({std::max(1u, std::thread::hardware_concurrency()),
+                                kMostParseThreads, parsers.size()});
+    {
+        std::vector<std::jthread> helpers;
+        for (size_t t = 1; t < threads; ++t) {
+            try {
+                helpers.emplace_back(work);
+            } catch (const std::system_error&) {
+                break;  // no thread to be had: fewer hands do the same work
+            }
+        }
+        work();
+    }  // the helpers are joined here
+    for (const std::exception_ptr& failure : failures)
+        if (failure) std::rethrow_exception(failure);
+    return tracks;
+}
+
+// A track chunk found by the walk over the chunks.
+struct TrackChunk {
+    size_t begin = 0;
+    size_t end = 0;
+    bool cut = false;
+    std::string claim;  // what a cut chunk claims, for the warning
+};
+
 void ParseTracks(std::span<const uint8_t> bytes, ByteCursor& cursor, SmfContent& content,
                  std::vector<std::string>& problems) {
     const uint32_t fixedTempo = content.smpteFramesPerSecond != 0 ? SmfReader::kSmpteTempo : 0;
-    size_t recordBudget = bytes.size();
+    // First the chunks are found; the problems of the walk can only end it, so they follow the
+    // tracks' own problems.
+    std::vector<TrackChunk> chunks;
+    std::vector<std::string> walkProblems;
+    size_t chunkBytes = 0;
     bool unreadTracks = false;
     while (!cursor.AtEnd()) {
-        const bool allDeclared = content.tracks.size() >= content.declaredTracks;
+        const bool allDeclared = chunks.size() >= content.declaredTracks;
         const size_t chunkAt = cursor.Position();
         if (cursor.Remaining() < kChunkHeaderSize) {
             if (allDeclared) {
-                problems.push_back(GroupedNumber(cursor.Remaining()) +
-                                   (cursor.Remaining() == 1 ? " stray byte" : " stray bytes") +
-                                   " after the last track at byte " + GroupedNumber(chunkAt));
+                walkProblems.push_back(GroupedNumber(cursor.Remaining()) +
+                                       (cursor.Remaining() == 1 ? " stray byte" : " stray bytes") +
+                                       " after the last track at byte " + GroupedNumber(chunkAt));
             } else {
-                problems.push_back("chunk header at byte " + GroupedNumber(chunkAt) +
-                                   " is cut off: the file ends at byte " +
-                                   GroupedNumber(cursor.End()));
+                walkProblems.push_back("chunk header at byte " + GroupedNumber(chunkAt) +
+                                       " is cut off: the file ends at byte " +
+                                       GroupedNumber(cursor.End()));
             }
             break;
         }
@@ -154,34 +215,57 @@ void ParseTracks(std::span<const uint8_t> bytes, ByteCursor& cursor, SmfContent&
         const uint32_t length = *cursor.ReadU32BE();
         const bool cut = length > cursor.Remaining();
         const size_t bodyEnd = cut ? cursor.End() : cursor.Position() + length;
-        const std::string claim = " claims " + GroupedNumber(length) +
-                                  " bytes; the file ends at byte " + GroupedNumber(cursor.End());
+        std::string claim = " claims " + GroupedNumber(length) + " bytes; the file ends at byte " +
+                            GroupedNumber(cursor.End());
         if (!isTrack) {
             if (cut) {
                 // After the declared tracks the rest of the file is not asked to be MIDI.
                 if (!allDeclared)
-                    problems.push_back("chunk at byte " + GroupedNumber(chunkAt) + claim);
+                    walkProblems.push_back("chunk at byte " + GroupedNumber(chunkAt) + claim);
                 break;
             }
             cursor.Skip(length);
             continue;
         }
-        if (content.tracks.size() == SmfReader::kMaxTracks) {
+        if (chunks.size() == SmfReader::kMaxTracks) {
             unreadTracks = true;
             break;
         }
-        const uint32_t number = uint32_t(content.tracks.size());
-        SmfTrackParser parser(bytes, cursor.Position(), bodyEnd, cut, number, recordBudget,
-                              fixedTempo);
-        content.tracks.push_back(parser.Parse());
-        content.tracks.back().chunk = {cursor.Position(), bodyEnd, cut, recordBudget};
-        const SmfTrackData& track = content.tracks.back();
-        recordBudget -= track.events.size();
-        problems.insert(problems.end(), parser.Problems().begin(), parser.Problems().end());
-        if (cut && !parser.EndedByFault())
-            problems.push_back(TrackLabel(number, NameOf(bytes, track)) + claim);
+        chunks.push_back({cursor.Position(), bodyEnd, cut, cut ? std::move(claim) : std::string()});
+        chunkBytes += bodyEnd - cursor.Position();
         cursor.Skip(bodyEnd - cursor.Position());
     }
+
+    // Every track may make as many records as the file has bytes less those of the tracks
+    // before it. A record takes at least a byte of its chunk, so no track of a file reaches that
+    // limit; the limit is given in full to the parsers, which run before the tracks before them
+    // have been counted, and a track that does reach its true limit is parsed again with it.
+    std::vector<SmfTrackParser> parsers;
+    parsers.reserve(chunks.size());
+    for (size_t k = 0; k < chunks.size(); ++k)
+        parsers.emplace_back(bytes, chunks[k].begin, chunks[k].end, chunks[k].cut,
+                             static_cast<uint32_t>(k), bytes.size(), fixedTempo);
+    std::vector<SmfTrackData> tracks = ParseAll(parsers, chunkBytes);
+
+    size_t recordBudget = bytes.size();
+    for (size_t k = 0; k < chunks.size(); ++k) {
+        const TrackChunk& chunk = chunks[k];
+        const auto number = static_cast<uint32_t>(k);
+        if (tracks[k].events.size() >= recordBudget) {
+            parsers[k] = SmfTrackParser(bytes, chunk.begin, chunk.end, chunk.cut, number,
+                                        recordBudget, fixedTempo);
+            tracks[k] = parsers[k].Parse();
+        }
+        content.tracks.push_back(std::move(tracks[k]));
+        content.tracks.back().chunk = {chunk.begin, chunk.end, chunk.cut, recordBudget};
+        const SmfTrackData& track = content.tracks.back();
+        recordBudget -= track.events.size();
+        const SmfTrackParser& parser = parsers[k];
+        problems.insert(problems.end(), parser.Problems().begin(), parser.Problems().end());
+        if (chunk.cut && !parser.EndedByFault())
+            problems.push_back(TrackLabel(number, NameOf(bytes, track)) + chunk.claim);
+    }
+    problems.insert(problems.end(), walkProblems.begin(), walkProblems.end());
     const size_t found = content.tracks.size();
     if (found > content.declaredTracks) {
         const std::string declared = "the file declares " + GroupedNumber(content.declaredTracks) +

@@ -467,6 +467,37 @@ TEST(SmfLongTracks, DecodeEveryKindOfEventTheSameWhereverItLies) {
     EXPECT_EQ(content.tracks[1].events, second.records);
 }
 
+TEST(SmfLongTracks, AFileOfOverAMegabyteReadsEveryTrackAsAloneWithProblemsInTrackOrder) {
+    // Large enough for its tracks to be read side by side: each must come out as read alone, and
+    // the problems in the order of the tracks, whichever was read first.
+    std::vector<MixedTrack> tracks;
+    Bytes file = Header(1, 5, 96);
+    for (uint32_t k = 0; k < 5; ++k) {
+        tracks.push_back(MakeMixedTrack(10 + k, 60000));
+        Bytes body = tracks.back().body;
+        body.resize(body.size() - kEndOfTrack.size());
+        if (k == 1) Append(body, {0x00, 0x90, 0x3C, 0xC0});  // clipped velocity: a warning
+        if (k == 3) Append(body, {0x00, 0xF4});              // undefined status: cut here
+        Append(body, kEndOfTrack);
+        Append(file, Track(body));
+    }
+    ASSERT_GT(file.size(), size_t{1} << 20);
+    const SmfContent content = Parsed(file);
+    ASSERT_EQ(content.tracks.size(), 5u);
+    for (uint32_t k = 0; k < 5; ++k) {
+        const std::vector<MidiEvent>& events = content.tracks[k].events;
+        ASSERT_GE(events.size(), tracks[k].records.size()) << "track " << k;
+        EXPECT_TRUE(std::equal(tracks[k].records.begin(), tracks[k].records.end(), events.begin()))
+            << "track " << k;
+        EXPECT_EQ(events, SmfReader::DecodeTrackAgain(content, k)) << "track " << k;
+    }
+    const size_t clipped = content.problem.find("of track 2");
+    const size_t cut = content.problem.find("of track 4");
+    EXPECT_NE(clipped, std::string::npos) << content.problem;
+    EXPECT_NE(cut, std::string::npos) << content.problem;
+    EXPECT_LT(clipped, cut) << content.problem;
+}
+
 TEST(SmfLongTracks, AFaultInTheMiddleOfARunKeepsWhatCameBeforeIt) {
     const MixedTrack track = MakeMixedTrack(6, 2000);
     // Cut after the channel message, meta or sysex event of a record near the middle, then go on
