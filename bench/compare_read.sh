@@ -6,8 +6,9 @@
 #     its own small command against Qt 5 and libdrumstick-dev; never part of the CMake build),
 #   - midicsv, which turns the file into text,
 #   - Python's mido, which reads the file into message lists.
-# Files: a 1,000,000-event file of 16 tracks (written by bench_smf_read) and a real game score,
-# the largest of OpenTTD's openmsx set (Debian package openttd-openmsx, downloaded, not installed).
+# Files: a 1,000,000-event file of 16 tracks (written by bench_smf_read) and two real game
+# scores, downloaded from Debian, not installed: the largest of OpenTTD's openmsx set (package
+# openttd-openmsx, 13,484 events) and of Simutrans's music (simutrans-data, 29,813 events).
 # Installs what it needs with apt-get when it is missing. CI does not run it.
 #
 #   bench/compare_read.sh [BUILD_DIR]      (default: build/release)
@@ -50,7 +51,14 @@ if [ ! -f "$REAL" ]; then
         cp openmsx/usr/share/games/openttd/baseset/openmsx/keep_on_rolling.mid "$REAL")
 fi
 
-for FILE in "$BIG" "$REAL"; do
+REAL2="$WORK/steamin-across-the-prairies.mid"
+if [ ! -f "$REAL2" ]; then
+    (cd "$WORK" && apt-get download simutrans-data >/dev/null &&
+        dpkg-deb -x simutrans-data_*.deb simutrans &&
+        cp simutrans/usr/share/games/simutrans/music/12-Steamin-across-the-prairies.mid "$REAL2")
+fi
+
+for FILE in "$BIG" "$REAL" "$REAL2"; do
     echo "== $(basename "$FILE"): $(stat -c %s "$FILE") bytes, $(midicsv "$FILE" | wc -l) midicsv lines"
     "$PEER" "$FILE"
     "$READ" "$FILE"  # the load alone: its time, events per second and page faults
