@@ -178,12 +178,18 @@ std::vector<SmfTrackData> ParseAll(std::vector<SmfTrackParser>& parsers, size_t 
     return tracks;
 }
 
+// The end of the warning about a chunk whose declared length runs past the end of the file.
+std::string ClaimText(uint32_t declaredLength, size_t fileEnd) {
+    return " claims " + GroupedNumber(declaredLength) + " bytes; the file ends at byte " +
+           GroupedNumber(fileEnd);
+}
+
 // A track chunk found by the walk over the chunks.
 struct TrackChunk {
     size_t begin = 0;
     size_t end = 0;
     bool cut = false;
-    std::string claim;  // what a cut chunk claims, for the warning
+    uint32_t declaredLength = 0;  // what a cut chunk claims, for the warning
 };
 
 void ParseTracks(std::span<const uint8_t> bytes, ByteCursor& cursor, SmfContent& content,
@@ -215,13 +221,12 @@ void ParseTracks(std::span<const uint8_t> bytes, ByteCursor& cursor, SmfContent&
         const uint32_t length = *cursor.ReadU32BE();
         const bool cut = length > cursor.Remaining();
         const size_t bodyEnd = cut ? cursor.End() : cursor.Position() + length;
-        std::string claim = " claims " + GroupedNumber(length) + " bytes; the file ends at byte " +
-                            GroupedNumber(cursor.End());
         if (!isTrack) {
             if (cut) {
                 // After the declared tracks the rest of the file is not asked to be MIDI.
                 if (!allDeclared)
-                    walkProblems.push_back("chunk at byte " + GroupedNumber(chunkAt) + claim);
+                    walkProblems.push_back("chunk at byte " + GroupedNumber(chunkAt) +
+                                           ClaimText(length, cursor.End()));
                 break;
             }
             cursor.Skip(length);
@@ -231,7 +236,7 @@ void ParseTracks(std::span<const uint8_t> bytes, ByteCursor& cursor, SmfContent&
             unreadTracks = true;
             break;
         }
-        chunks.push_back({cursor.Position(), bodyEnd, cut, cut ? std::move(claim) : std::string()});
+        chunks.push_back({cursor.Position(), bodyEnd, cut, length});
         chunkBytes += bodyEnd - cursor.Position();
         cursor.Skip(bodyEnd - cursor.Position());
     }
@@ -263,7 +268,8 @@ void ParseTracks(std::span<const uint8_t> bytes, ByteCursor& cursor, SmfContent&
         const SmfTrackParser& parser = parsers[k];
         problems.insert(problems.end(), parser.Problems().begin(), parser.Problems().end());
         if (chunk.cut && !parser.EndedByFault())
-            problems.push_back(TrackLabel(number, NameOf(bytes, track)) + chunk.claim);
+            problems.push_back(TrackLabel(number, NameOf(bytes, track)) +
+                               ClaimText(chunk.declaredLength, cursor.End()));
     }
     problems.insert(problems.end(), walkProblems.begin(), walkProblems.end());
     const size_t found = content.tracks.size();
