@@ -59,7 +59,10 @@ void FindMidiFiles(int folder, const std::string& path, std::vector<std::string>
             struct stat info {};
             if (::fstatat(::dirfd(listing), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
                 continue;
-            type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISLNK(info.st_mode) ? DT_LNK : DT_REG;
+            type = S_ISDIR(info.st_mode)   ? DT_DIR
+                   : S_ISLNK(info.st_mode) ? DT_LNK
+                   : S_ISREG(info.st_mode) ? DT_REG
+                                           : DT_UNKNOWN;  // a device, pipe or socket: left out
         }
         if (type == DT_DIR) {
             const int below = ::openat(::dirfd(listing), entry->d_name,
