@@ -30,6 +30,18 @@ void AdviseHugePages(void* start, size_t length) {
         madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 }
 
+void PopulateForWriting(void* start, size_t length) {
+#ifdef MADV_POPULATE_WRITE
+    const auto begin = reinterpret_cast<uintptr_t>(start);
+    const uintptr_t first = RoundUp(begin, kPage);
+    const uintptr_t last = (begin + length) / kPage * kPage;
+    if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
+#else
+    (void)start;
+    (void)length;
+#endif
+}
+
 SmfFileBytes::SmfFileBytes(std::vector<uint8_t> bytes)
     : adopted_(std::move(bytes)), data_(adopted_.data()), size_(adopted_.size()) {}
 

@@ -19,6 +19,12 @@ namespace midilib {
 // make it resident instead of one every 4 KB. Advice only; smaller ranges are left as they are.
 void AdviseHugePages(void* start, size_t length);
 
+// Makes the whole pages inside [start, start + length) resident and writable in one call, what is
+// in them kept, where the system can (Linux 5.14 and later): memory about to be written page after
+// page then costs no page fault per 4 KB, which on a virtual machine costs twice the time of
+// preparing the page itself. Advice only: where the call is refused, the pages come by faults.
+void PopulateForWriting(void* start, size_t length);
+
 class SmfFileBytes {
   public:
     SmfFileBytes() = default;

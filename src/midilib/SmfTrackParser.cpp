@@ -21,6 +21,9 @@ using midi::kTempoMeta;
 constexpr const char* kSysexName = "system-exclusive message";
 constexpr uint8_t kLoudestVelocity = 0x7F;
 constexpr size_t kMostForHugePages = size_t{256} << 20;
+// Records made resident at a time ahead of the bulk decode (128 KB): a track overshoots what it
+// writes by less than that, and one call stands for 32 page faults.
+constexpr size_t kPopulateRecords = 16384;
 
 // What a user calls the channel message with this status.
 const char* ChannelEventName(uint8_t status) {
@@ -99,7 +102,12 @@ void SmfTrackParser::DecodePlainChannelMessages() {
     uint64_t now = time_;
     uint64_t last = lastRecordTime_;
     size_t count = track_.events.size();
+    size_t stop = PopulateAhead(count, limit);
     while (end - position >= kLongestMessage && count < limit) {
+        if (count == stop) {
+            stop = PopulateAhead(count, limit);
+            continue;
+        }
         size_t p = position;
         uint32_t delta = bytes[p] & 0x7Fu;
         if (bytes[p++] & 0x80) {
@@ -133,6 +141,15 @@ void SmfTrackParser::DecodePlainChannelMessages() {
     runningStatus_ = status;
     time_ = now;
     lastRecordTime_ = last;
+}
+
+size_t SmfTrackParser::PopulateAhead(size_t count, size_t limit) {
+    if (populated_ > count) return std::min(populated_, limit);
+    // A track whose reservation is a few pages gains nothing from the call.
+    if (limit - count < kPopulateRecords) return limit;
+    populated_ = count + kPopulateRecords;
+    PopulateForWriting(track_.events.data() + count, kPopulateRecords * sizeof(MidiEvent));
+    return populated_;
 }
 
 bool SmfTrackParser::ParseEvent() {

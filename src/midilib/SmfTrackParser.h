@@ -68,6 +68,9 @@ class SmfTrackParser {
 
     // Decodes the run of plain channel messages at the cursor (the common case, fast).
     void DecodePlainChannelMessages();
+    // The number of records, at least `count` and at most `limit`, that may be written before
+    // more of the reserved array is made resident ahead of the writes.
+    size_t PopulateAhead(size_t count, size_t limit);
     bool ParseEvent();  // false when the track ends
     bool ParseChannelMessage(uint8_t status, size_t at);
     bool ParseMeta(size_t at);
@@ -104,6 +107,7 @@ class SmfTrackParser {
     uint64_t time_ = 0;            // absolute time of the event being read
     uint64_t lastRecordTime_ = 0;  // absolute time of the last record made
     uint8_t runningStatus_ = 0;
+    size_t populated_ = 0;  // records of the reserved array made resident ahead of the writes
     bool sysexOpen_ = false;
     size_t sysexFirstRecord_ = 0;
     uint64_t sysexPreviousTime_ = 0;

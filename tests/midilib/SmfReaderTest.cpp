@@ -562,3 +562,18 @@ TEST(SmfFileBytes, ReadWholeFilesWhateverTheSizeOnDiskSaysAndStopPastTheLimit) {
     EXPECT_FALSE(midilib::SmfFileBytes::Read(-1, 10, 1000, failure).has_value());
     EXPECT_EQ(failure, Failure::kCannotRead);
 }
+
+TEST(SmfMemoryAdvice, KeepsWhatTheMemoryHoldsWhereverTheRangeStartsAndEnds) {
+    // The reader advises the arrays it is filling: the advice must never change their contents,
+    // also for ranges that start and end inside a page or are too small to cover one.
+    std::vector<uint32_t> values(300000);
+    for (size_t i = 0; i < values.size(); ++i)
+        values[i] = uint32_t(i * 2654435761u);
+    const std::vector<uint32_t> expected = values;
+    auto* bytes = reinterpret_cast<uint8_t*>(values.data());
+    const size_t length = values.size() * sizeof(uint32_t);
+    midilib::PopulateForWriting(bytes + 5, length - 9);
+    midilib::PopulateForWriting(bytes + 1, 3);
+    midilib::AdviseHugePages(bytes + 7, length - 7);
+    EXPECT_EQ(values, expected);
+}
