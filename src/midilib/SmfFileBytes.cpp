@@ -22,12 +22,14 @@ size_t RoundUp(size_t n, size_t to) {
 
 }  // namespace
 
-void AdviseHugePages(void* start, size_t length) {
+std::span<std::byte> AdviseHugePages(void* start, size_t length) {
     const auto begin = reinterpret_cast<uintptr_t>(start);
     const uintptr_t first = RoundUp(begin, kHugePage);
     const uintptr_t last = (begin + length) / kHugePage * kHugePage;
-    if (last >= first + kHugePage)
-        madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+    if (last < first + kHugePage) return {};
+    auto* advised = reinterpret_cast<std::byte*>(first);
+    madvise(advised, last - first, MADV_HUGEPAGE);
+    return {advised, last - first};
 }
 
 void PopulateForWriting(void* start, size_t length) {

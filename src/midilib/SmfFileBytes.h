@@ -17,12 +17,14 @@ namespace midilib {
 // Asks for transparent huge pages for the whole 2 MB pages inside [start, start + length), memory
 // that is about to be filled front to back (a large track's records): a few page faults then
 // make it resident instead of one every 4 KB. Advice only; smaller ranges are left as they are.
-void AdviseHugePages(void* start, size_t length);
+// Returns the range advised (empty when none).
+std::span<std::byte> AdviseHugePages(void* start, size_t length);
 
 // Makes the whole pages inside [start, start + length) resident and writable in one call, what is
 // in them kept, where the system can (Linux 5.14 and later): memory about to be written page after
 // page then costs no page fault per 4 KB, which on a virtual machine costs twice the time of
-// preparing the page itself. Advice only: where the call is refused, the pages come by faults.
+// preparing the page itself. Not for huge pages: populating them piecemeal costs several times
+// what their faults do. Advice only: where the call is refused, the pages come by faults.
 void PopulateForWriting(void* start, size_t length);
 
 class SmfFileBytes {

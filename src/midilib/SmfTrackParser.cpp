@@ -67,7 +67,14 @@ SmfTrackData SmfTrackParser::Parse() {
     // for a track of 5 million events). Arrays of a gigabyte keep plain pages: clearing whole huge
     // pages ahead of the writes runs through that much memory twice and costs more than it saves.
     const size_t reserved = track_.events.capacity() * sizeof(MidiEvent);
-    if (reserved <= kMostForHugePages) AdviseHugePages(track_.events.data(), reserved);
+    if (reserved <= kMostForHugePages) {
+        const std::span<std::byte> huge = AdviseHugePages(track_.events.data(), reserved);
+        if (!huge.empty()) {
+            const auto* records = reinterpret_cast<const std::byte*>(track_.events.data());
+            hugeFrom_ = size_t(huge.data() - records + sizeof(MidiEvent) - 1) / sizeof(MidiEvent);
+            hugeTo_ = size_t(huge.data() + huge.size() - records) / sizeof(MidiEvent);
+        }
+    }
     if (fixedTempo_ != 0 && trackNumber_ == 0)
         Emit(MakeTempoEvent(0, fixedTempo_), cursor_.Position());
     do {
@@ -145,10 +152,15 @@ void SmfTrackParser::DecodePlainChannelMessages() {
 
 size_t SmfTrackParser::PopulateAhead(size_t count, size_t limit) {
     if (populated_ > count) return std::min(populated_, limit);
+    if (count >= hugeFrom_ && count < hugeTo_) {
+        populated_ = hugeTo_;  // a fault every 2 MB there
+        return std::min(populated_, limit);
+    }
     // A track whose reservation is a few pages gains nothing from the call.
     if (limit - count < kPopulateRecords) return limit;
     populated_ = count + kPopulateRecords;
-    PopulateForWriting(track_.events.data() + count, kPopulateRecords * sizeof(MidiEvent));
+    if (count < hugeFrom_) populated_ = std::min(populated_, hugeFrom_);
+    PopulateForWriting(track_.events.data() + count, (populated_ - count) * sizeof(MidiEvent));
     return populated_;
 }
 

@@ -108,6 +108,8 @@ class SmfTrackParser {
     uint64_t lastRecordTime_ = 0;  // absolute time of the last record made
     uint8_t runningStatus_ = 0;
     size_t populated_ = 0;  // records of the reserved array made resident ahead of the writes
+    size_t hugeFrom_ = 0;   // the records that lie in huge pages: never populated ahead
+    size_t hugeTo_ = 0;
     bool sysexOpen_ = false;
     size_t sysexFirstRecord_ = 0;
     uint64_t sysexPreviousTime_ = 0;
