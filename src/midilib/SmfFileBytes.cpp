@@ -20,24 +20,27 @@ size_t RoundUp(size_t n, size_t to) {
     return (n + to - 1) / to * to;
 }
 
+// The whole pages of `page` bytes inside [start, start + length); empty when there is none.
+std::span<std::byte> WholePagesInside(void* start, size_t length, size_t page) {
+    const auto begin = reinterpret_cast<uintptr_t>(start);
+    const uintptr_t first = RoundUp(begin, page);
+    const uintptr_t last = (begin + length) / page * page;
+    if (last <= first) return {};
+    return {reinterpret_cast<std::byte*>(first), last - first};
+}
+
 }  // namespace
 
 std::span<std::byte> AdviseHugePages(void* start, size_t length) {
-    const auto begin = reinterpret_cast<uintptr_t>(start);
-    const uintptr_t first = RoundUp(begin, kHugePage);
-    const uintptr_t last = (begin + length) / kHugePage * kHugePage;
-    if (last < first + kHugePage) return {};
-    auto* advised = reinterpret_cast<std::byte*>(first);
-    madvise(advised, last - first, MADV_HUGEPAGE);
-    return {advised, last - first};
+    const std::span<std::byte> pages = WholePagesInside(start, length, kHugePage);
+    if (!pages.empty()) madvise(pages.data(), pages.size(), MADV_HUGEPAGE);
+    return pages;
 }
 
 void PopulateForWriting(void* start, size_t length) {
 #ifdef MADV_POPULATE_WRITE
-    const auto begin = reinterpret_cast<uintptr_t>(start);
-    const uintptr_t first = RoundUp(begin, kPage);
-    const uintptr_t last = (begin + length) / kPage * kPage;
-    if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
+    const std::span<std::byte> pages = WholePagesInside(start, length, kPage);
+    if (!pages.empty()) madvise(pages.data(), pages.size(), MADV_POPULATE_WRITE);
 #else
     (void)start;
     (void)length;
