@@ -41,8 +41,9 @@ class SoundingSet {
 
     // Applies the events of `records` in order, giving each record the set after its event.
     // Written without branches on the kind of note event, as note-ons and note-offs alternate
-    // unpredictably; the set and the strike count stay in registers for the whole batch.
-    void Apply(MonitoredEvent* records, std::size_t n) {
+    // unpredictably; the set and the strike count stay in registers for the whole batch. Kept
+    // out of line: inlined into the walk, it had them spilled to the stack at every event.
+    [[gnu::noinline]] void Apply(MonitoredEvent* records, std::size_t n) {
         int now = set;
         uint32_t order = nextOrder;
         for (std::size_t j = 0; j < n; ++j) {
@@ -52,15 +53,26 @@ class SoundingSet {
                 counts.fill(0);
                 now = 0;
             } else {
+                // Bitwise, not logical, operators: with the short-circuit forms of the note tests
+                // the compiler branches on the kind of event.
                 const std::size_t slot = Slot(e.data1, midi::ChannelOf(e.status));
-                const bool sounds = struck[slot] != 0;
-                const bool starts = midi::IsNoteOn(e) && !sounds;
-                const bool stops = midi::IsNoteOff(e) && sounds;
-                struck[slot] = starts ? order : stops ? 0 : struck[slot];
-                order += starts ? 1 : 0;
+                const uint32_t kind = midi::KindOf(e.status);
+                const uint32_t silent = e.data2 == 0;
+                const uint32_t on = static_cast<uint32_t>(kind == midi::kNoteOn) & (silent ^ 1);
+                const uint32_t off = static_cast<uint32_t>(kind == midi::kNoteOff) |
+                                     (static_cast<uint32_t>(kind == midi::kNoteOn) & silent);
+                const uint32_t was = struck[slot];
+                const uint32_t sounds = was != 0;
+                const uint32_t starts = on & (sounds ^ 1);
+                const uint32_t stops = off & sounds;
+                // A note that starts was not struck, so `was` is 0 then.
+                struck[slot] = (was | (order & (0u - starts))) & ~(0u - stops);
+                order += starts;
                 const std::size_t p = kPitchClass[e.data1];
-                counts[p] += static_cast<uint32_t>(starts) - static_cast<uint32_t>(stops);
-                now = counts[p] != 0 ? now | (1 << p) : now & ~(1 << p);
+                const uint32_t count = counts[p] + starts - stops;
+                counts[p] = count;
+                const int bit = 1 << p;
+                now = (now & ~bit) | (bit & -static_cast<int>(count != 0));
             }
             records[j].chord = Chord(now);
         }
