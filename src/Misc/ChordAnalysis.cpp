@@ -53,18 +53,11 @@ class SoundingSet {
                 counts.fill(0);
                 now = 0;
             } else {
-                // Bitwise, not logical, operators: with the short-circuit forms of the note tests
-                // the compiler branches on the kind of event.
                 const std::size_t slot = Slot(e.data1, midi::ChannelOf(e.status));
-                const uint32_t kind = midi::KindOf(e.status);
-                const uint32_t silent = e.data2 == 0;
-                const uint32_t on = static_cast<uint32_t>(kind == midi::kNoteOn) & (silent ^ 1);
-                const uint32_t off = static_cast<uint32_t>(kind == midi::kNoteOff) |
-                                     (static_cast<uint32_t>(kind == midi::kNoteOn) & silent);
                 const uint32_t was = struck[slot];
                 const uint32_t sounds = was != 0;
-                const uint32_t starts = on & (sounds ^ 1);
-                const uint32_t stops = off & sounds;
+                const uint32_t starts = midi::IsNoteOn(e) & (sounds ^ 1);
+                const uint32_t stops = midi::IsNoteOff(e) & sounds;
                 // A note that starts was not struck, so `was` is 0 then.
                 struck[slot] = (was | (order & (0u - starts))) & ~(0u - stops);
                 order += starts;

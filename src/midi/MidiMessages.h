@@ -70,12 +70,15 @@ constexpr int ChannelMessageLength(uint8_t status) {
 constexpr bool IsNoteMessage(const MidiEvent& e) {
     return KindOf(e.status) == kNoteOn || KindOf(e.status) == kNoteOff;
 }
+// The note tests use bitwise, not short-circuit, operators: both sides are cheap, and in loops over
+// mixed events the short-circuit forms compile to branches on the kind of event, which note-ons
+// and note-offs make unpredictable.
 constexpr bool IsNoteOn(const MidiEvent& e) {
-    return KindOf(e.status) == kNoteOn && e.data2 != 0;
+    return (KindOf(e.status) == kNoteOn) & (e.data2 != 0);
 }
 // A note-off, or a note-on with velocity 0.
 constexpr bool IsNoteOff(const MidiEvent& e) {
-    return KindOf(e.status) == kNoteOff || (KindOf(e.status) == kNoteOn && e.data2 == 0);
+    return (KindOf(e.status) == kNoteOff) | ((KindOf(e.status) == kNoteOn) & (e.data2 == 0));
 }
 constexpr bool IsAllNotesOff(const MidiEvent& e) {
     return e.status == kAllNotesOffStatus;
