@@ -45,9 +45,9 @@ std::vector<MidiEvent> SongTrack(Part kind, int channel, std::mt19937& random) {
                     events.push_back(
                         MidiEvent{n == 0 ? rest : spread, on, uint8_t(root + quality[n]), 90, 0});
                 for (int n = 0; n < 3; ++n)
-                    events.push_back(MidiEvent{n == 0 ? 240 + random() % 480 : 0, off,
+                    events.push_back(MidiEvent{uint32_t(n == 0 ? 240 + random() % 480 : 0), off,
                                                uint8_t(root + quality[n]), 0, 0});
-                events.push_back(MidiEvent{random() % 20, control, 7, 100, 0});
+                events.push_back(MidiEvent{uint32_t(random() % 20), control, 7, 100, 0});
                 rest = random() % 120;
                 break;
             }

@@ -2,7 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
+#include <exception>
+#include <optional>
+#include <system_error>
+#include <thread>
 
 #include "Misc/ChordDiagram.h"
 #include "Misc/LogStream.h"
@@ -245,9 +250,10 @@ struct TrackCursor {
 
 // The walk over every track's events in merged order, one window at a time. A window gives each
 // track a block of its next kMergeBlockEvents events (fewer at its end, none when it is muted)
-// and ends after kMergeBlockEvents steps over all tracks; the events it finds to record go to the
-// recorder at its end. Choosing the next track and recording are kept apart so that the choice,
-// one long chain of dependent steps, is not held up by the recording's work.
+// and ends after kMergeBlockEvents steps over all tracks; the events it finds to record are
+// handed on at its end. Choosing the next track and recording are kept apart so that the choice,
+// one long chain of dependent steps, is not held up by the recording's work (which may then go
+// on beside it, on another thread).
 //
 // The earliest next event comes from a tree of minima over (time, position) keys, one leaf per
 // track: a step mends the path above its track's leaf, so it costs the logarithm of the number of
@@ -277,9 +283,13 @@ class Walker {
         tree.assign(2 * leaves, kNoEvent);
     }
 
-    void Run(Recorder& recorder) {
+    // Walks every window, writing the records each one finds into the room that `sink.Window()`
+    // gives (kMergeBlockEvents records) and handing them on with `sink.Found(count)`.
+    template <class Sink>
+    void Run(Sink& sink) {
         bool stop = false;
         while (!stop) {
+            MonitoredEvent* const records = sink.Window();
             uint64_t earliest = LoadWindow();
             std::size_t found = 0;
             uint32_t step = 0;
@@ -288,11 +298,11 @@ class Walker {
                 const Choice choice = ChooseTrack(earliest, k);
                 if (choice == Choice::EndWalk) stop = true;
                 if (choice != Choice::Track) break;
-                found += Step(k, pending[found]);
+                found += Step(k, records[found]);
                 ++step;
                 earliest = Mend(k, Key(k));
             }
-            recorder.Record(pending.data(), found);
+            sink.Found(found);
         }
     }
 
@@ -397,9 +407,137 @@ class Walker {
     // is node leaves + i. Leaves without a track hold kNoEvent.
     std::vector<uint64_t> tree;
     RunState run;
-    // The records the window found, begun: time, event and track.
-    std::array<MonitoredEvent, midi::kMergeBlockEvents> pending;
 };
+
+// Records each window as soon as the walk has found it.
+class RecordInTurn {
+  public:
+    explicit RecordInTurn(Recorder& recorder) : recorder(recorder) {}
+
+    MonitoredEvent* Window() { return window.data(); }
+    void Found(std::size_t count) { recorder.Record(window.data(), count); }
+
+  private:
+    Recorder& recorder;
+    // The records the window found, begun: time, event and track.
+    std::array<MonitoredEvent, midi::kMergeBlockEvents> window;
+};
+
+// Records the windows on a thread of its own while the walk goes on: the walk and the recording
+// take about the same time, so a long song's pass takes about half as long. The windows pass
+// through a ring of slots, several windows to a slot so that the threads meet rarely, and are
+// recorded one slot after the other in the order they were found: the records, the timeline and
+// the sounding notes are those of recording each window in turn. Should the recording fail, the
+// walk still runs to its end (its windows are dropped) and Finish rethrows the failure.
+class RecordBesideTheWalk {
+    static constexpr std::size_t kWindowsPerSlot = 8;
+    static constexpr std::size_t kSlotRecords = kWindowsPerSlot * midi::kMergeBlockEvents;
+    static constexpr uint32_t kSlots = 4;
+    static constexpr uint32_t kWalkEnded = 0x80000000u;  // a flag in `published`
+
+  public:
+    // Throws std::system_error when no thread can be started.
+    explicit RecordBesideTheWalk(Recorder& recorder)
+        : recorder(recorder), slots(kSlots), helper([this] { RecordSlots(); }) {}
+    ~RecordBesideTheWalk() {
+        if (helper.joinable()) End();
+    }
+
+    MonitoredEvent* Window() {
+        if (slotWindows == 0) {
+            // Waits for the slot to be free: the helper has recorded what it held before.
+            for (uint32_t done = recorded.load(std::memory_order_acquire); filled - done >= kSlots;
+                 done = recorded.load(std::memory_order_acquire))
+                recorded.wait(done, std::memory_order_acquire);
+        }
+        Slot& slot = slots[filled % kSlots];
+        return slot.records.data() + slot.count;
+    }
+    void Found(std::size_t count) {
+        slots[filled % kSlots].count += count;
+        if (++slotWindows == kWindowsPerSlot) Publish();
+    }
+    // Waits for the helper to record the last windows; rethrows what made the recording fail.
+    void Finish() {
+        End();
+        if (failure) std::rethrow_exception(failure);
+    }
+
+  private:
+    struct Slot {
+        std::array<MonitoredEvent, kSlotRecords> records;
+        std::size_t count = 0;
+    };
+
+    void Publish() {
+        ++filled;
+        slotWindows = 0;
+        published.store(filled, std::memory_order_release);
+        published.notify_one();
+    }
+    void End() {
+        if (slotWindows != 0) Publish();
+        published.store(filled | kWalkEnded, std::memory_order_release);
+        published.notify_one();
+        helper.join();
+    }
+
+    // The helper's loop: records every slot as it is published, until the walk has ended.
+    void RecordSlots() {
+        uint32_t next = 0;
+        for (;;) {
+            const uint32_t state = published.load(std::memory_order_acquire);
+            if (next == (state & ~kWalkEnded)) {
+                if ((state & kWalkEnded) != 0) return;
+                published.wait(state, std::memory_order_acquire);
+                continue;
+            }
+            Slot& slot = slots[next % kSlots];
+            if (!failure) {
+                try {
+                    recorder.Record(slot.records.data(), slot.count);
+                } catch (...) {
+                    failure = std::current_exception();
+                }
+            }
+            slot.count = 0;
+            recorded.store(++next, std::memory_order_release);
+            recorded.notify_one();
+        }
+    }
+
+    Recorder& recorder;
+    std::vector<Slot> slots;
+    uint32_t filled = 0;                 // the slots the walk has published (the walk's own count)
+    std::size_t slotWindows = 0;         // the windows in the slot being filled
+    std::atomic<uint32_t> published{0};  // what the helper may record
+    std::atomic<uint32_t> recorded{0};   // the slots the helper has recorded
+    std::exception_ptr failure;          // the helper's until the join
+    std::thread helper;
+};
+
+// Songs with fewer events are recorded in turn: starting a thread costs more than it saves.
+constexpr std::size_t kEventsRecordedBeside = std::size_t{1} << 16;
+
+// Walks the tracks and records what the walk finds, side by side for a long song when a second
+// thread is to be had.
+void WalkAndRecord(Walker& walker, Recorder& recorder, std::size_t events) {
+    if (events >= kEventsRecordedBeside && std::thread::hardware_concurrency() > 1) {
+        std::optional<RecordBesideTheWalk> beside;
+        try {
+            beside.emplace(recorder);
+        } catch (const std::system_error&) {
+            // No thread to be had: the records are made in turn.
+        }
+        if (beside) {
+            walker.Run(*beside);
+            beside->Finish();
+            return;
+        }
+    }
+    RecordInTurn inTurn(recorder);
+    walker.Run(inTurn);
+}
 
 void WriteMonitoredEvents() {
     WriteMonitoredEventsHeading(LogStream);
@@ -441,7 +579,8 @@ void CMidiOut::AnalyzeChords() {
     chordTimeline.Clear();
     {
         Recorder recorder(states, UserSettings);
-        Walker(states, UserSettings).Run(recorder);
+        Walker walker(states, UserSettings);
+        WalkAndRecord(walker, recorder, events);
         recorder.Finish();
     }
 

@@ -10,7 +10,9 @@
 // sounding set after each one (monitoredEvents). From those records it rebuilds chordTimeline:
 // one entry each time the recognised chord's texts (root, abbreviation, name) change. It writes the
 // analysis sections of the log as the log flags allow, and leaves every track's play state
-// rewound and the output's lastTime, outCount and sendIndex at 0.
+// rewound and the output's lastTime, outCount and sendIndex at 0. In a long song the records are
+// made on a second thread while the walk goes on; the pass returns when both are done, with what
+// it would have made on one thread.
 //
 // Walk rules:
 //  - On equal times the lowest track position goes first; a track's own events keep their order.

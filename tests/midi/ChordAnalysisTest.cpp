@@ -397,4 +397,53 @@ TEST_F(ChordAnalysis, RunStartingAtAWindowBoundaryHoldsTheWalk) {
     EXPECT_EQ(Walked(), (std::vector<std::pair<int, uint32_t>>{{0, 1030}, {1, 1020}}));
 }
 
+// A long song's records are made on a second thread while the walk goes on; they, the timeline
+// and the notes left sounding must be those of recording window after window. The same song is
+// analysed short (recorded in turn) and then with a muted track of many events, which makes the
+// pass long enough to record beside the walk without giving it an event of its own.
+TEST_F(ChordAnalysis, ALongSongIsRecordedAsIfEachWindowWereRecordedInTurn) {
+    std::mt19937 random(11);
+    for (int t = 0; t < 6; ++t) {
+        std::vector<MidiEvent> events;
+        uint32_t time = 0;
+        while (events.size() < 5000) {
+            time += random() % 3 == 0 ? 0 : random() % 50;
+            const auto root = static_cast<uint8_t>(40 + random() % 30);
+            const int channel = static_cast<int>(random() % 4);
+            const uint32_t kind = random() % 40;
+            if (t == 2 && kind == 0) {  // a run that holds the walk, across windows at times
+                events.push_back(SysexByte(time, 0xF0));
+                for (uint32_t b = random() % 700; b > 0; --b)
+                    events.push_back(b % 9 == 0 ? On(time, root, channel) : SysexByte(time, 0x10));
+                events.push_back(SysexByte(time, 0xF7));
+            } else if (kind == 1) {
+                events.push_back(At(time, 0x7B, 0, 0));
+            } else {
+                for (uint8_t interval : {0, 4, 7})
+                    events.push_back(kind % 2 == 0 ? On(time, root + interval, channel)
+                                                   : Off(time, root + interval, channel));
+            }
+        }
+        AddTrack(events);
+    }
+    UserSettings.transposeAmount = 3;
+    UserSettings.transposedTracks[1] = 1;
+    const auto pass = [this] {
+        soundingNotes.Clear();
+        const std::string timeline = Analyze();
+        std::vector<std::tuple<uint32_t, int, uint32_t, int>> records;
+        for (const MonitoredEvent& r : monitoredEvents)
+            records.emplace_back(r.time, r.trackIndex, r.event.MessageWord(), r.chord.Value());
+        std::vector<std::pair<int, int>> left;
+        for (const NoteNode& node : soundingNotes.Nodes())
+            left.emplace_back(node.note, node.channel);
+        return std::tuple{timeline, records, left};
+    };
+    const auto inTurn = pass();
+    ASSERT_GT(std::get<1>(inTurn).size(), 20'000u);  // enough for the slots to be reused
+    ASSERT_FALSE(std::get<2>(inTurn).empty());
+    AddTrack(std::vector<MidiEvent>(70'000, At(0, 0xB0, 7, 100))).SetMute(1);
+    EXPECT_EQ(pass(), inTurn);
+}
+
 }  // namespace
